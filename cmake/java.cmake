@@ -1,0 +1,1 @@
+# Java side: NativeGpu and the record writer, built into a jar with the shaders.
