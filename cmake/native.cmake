@@ -17,7 +17,7 @@ target_compile_options(ombrel-ui PRIVATE
   -fno-threadsafe-statics)
 
 if(WIN32)
-  target_include_directories(ombrel-ui PRIVATE ${JNI_INCLUDE_DIRS})
+  include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake)
 else()
   target_include_directories(ombrel-ui PRIVATE ${JNI_INCLUDE_DIRS})
   target_link_libraries(ombrel-ui PRIVATE X11::X11)
