@@ -42,19 +42,19 @@
     X(void, glFramebufferTexture2D,                                                                \
       (GLenum target, GLenum attachment, GLenum textarget, GLuint texture, GLint level),           \
       (target, attachment, textarget, texture, level))                                             \
-    X(void, glGenFramebuffers, (GLsizei n, GLuint *names), (n, names))                             \
-    X(void, glGenTextures, (GLsizei n, GLuint *names), (n, names))                                 \
-    X(void, glGenVertexArrays, (GLsizei n, GLuint *names), (n, names))                             \
+    X(void, glGenFramebuffers, (GLsizei n, GLuint * names), (n, names))                            \
+    X(void, glGenTextures, (GLsizei n, GLuint * names), (n, names))                                \
+    X(void, glGenVertexArrays, (GLsizei n, GLuint * names), (n, names))                            \
     X(GLenum, glCheckFramebufferStatus, (GLenum target), (target))                                 \
     X(GLenum, glGetError, (void), ())                                                              \
-    X(void, glGetIntegerv, (GLenum pname, GLint *data), (pname, data))                             \
-    X(void, glGetProgramInfoLog, (GLuint program, GLsizei size, GLsizei *length, GLchar *log),     \
+    X(void, glGetIntegerv, (GLenum pname, GLint * data), (pname, data))                            \
+    X(void, glGetProgramInfoLog, (GLuint program, GLsizei size, GLsizei * length, GLchar * log),   \
       (program, size, length, log))                                                                \
-    X(void, glGetProgramiv, (GLuint program, GLenum pname, GLint *params),                         \
+    X(void, glGetProgramiv, (GLuint program, GLenum pname, GLint * params),                        \
       (program, pname, params))                                                                    \
-    X(void, glGetShaderInfoLog, (GLuint shader, GLsizei size, GLsizei *length, GLchar *log),       \
+    X(void, glGetShaderInfoLog, (GLuint shader, GLsizei size, GLsizei * length, GLchar * log),     \
       (shader, size, length, log))                                                                 \
-    X(void, glGetShaderiv, (GLuint shader, GLenum pname, GLint *params), (shader, pname, params))  \
+    X(void, glGetShaderiv, (GLuint shader, GLenum pname, GLint * params), (shader, pname, params)) \
     X(const GLubyte *, glGetString, (GLenum name), (name))                                         \
     X(GLint, glGetUniformLocation, (GLuint program, const GLchar *name), (program, name))          \
     X(void, glLinkProgram, (GLuint program), (program))                                            \
@@ -78,7 +78,7 @@
     X(void, glViewport, (GLint x, GLint y, GLsizei width, GLsizei height), (x, y, width, height))  \
     X(GLboolean, glIsEnabled, (GLenum cap), (cap))                                                 \
     X(void, glScissor, (GLint x, GLint y, GLsizei width, GLsizei height), (x, y, width, height))   \
-    X(void, glGetIntegeri_v, (GLenum target, GLuint index, GLint *data), (target, index, data))    \
+    X(void, glGetIntegeri_v, (GLenum target, GLuint index, GLint * data), (target, index, data))   \
     X(void, glColorMaski, (GLuint index, GLboolean r, GLboolean g, GLboolean b, GLboolean a),      \
       (index, r, g, b, a))                                                                         \
     X(GLboolean, glIsEnabledi, (GLenum target, GLuint index), (target, index))                     \
@@ -108,7 +108,6 @@
     X(void, glBlendFuncSeparateiARB,                                                               \
       (GLuint buf, GLenum srgb, GLenum drgb, GLenum salpha, GLenum dalpha),                        \
       (buf, srgb, drgb, salpha, dalpha))                                                           \
-    X(void, glBlendEquationSeparateiARB, (GLuint buf, GLenum rgb, GLenum alpha),                   \
-      (buf, rgb, alpha))
+    X(void, glBlendEquationSeparateiARB, (GLuint buf, GLenum rgb, GLenum alpha), (buf, rgb, alpha))
 
 #endif
