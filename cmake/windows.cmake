@@ -12,6 +12,9 @@ target_include_directories(ombrel-ui PRIVATE
 # memset/memcpy for loops the optimiser would turn into library calls.
 target_compile_options(ombrel-ui PRIVATE
   -fno-stack-protector -mno-stack-arg-probe -fno-tree-loop-distribute-patterns)
+# GetProcAddress returns FARPROC, a function type that -Wextra flags in every
+# cast to the real prototype; those casts are how Win32 resolves functions.
+target_compile_options(ombrel-ui PRIVATE -Wno-cast-function-type)
 set_target_properties(ombrel-ui PROPERTIES PREFIX "")
 target_link_options(ombrel-ui PRIVATE
   -nostdlib -nodefaultlibs -Wl,--entry=0 -Wl,--exclude-all-symbols)
