@@ -1,0 +1,45 @@
+#include "renderer_api.h"
+
+#include "fake_jni.h"
+
+#include <cstdio>
+
+RendererApi nr;
+
+template <typename F> static bool resolve(HMODULE m, const char *method, F *out) {
+    char name[128];
+    std::snprintf(name, sizeof name, "Java_marlith_sdk_ui_render_NativeGpu_%s", method);
+    *out = reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(m, name)));
+    if (!*out) std::printf("ombrel-ui.dll does not export %s\n", name);
+    return *out != nullptr;
+}
+
+bool load_renderer(const wchar_t *path, RendererApi *api) {
+    api->module = LoadLibraryW(path);
+    if (!api->module) {
+        std::printf("LoadLibraryW(%ls) failed: %lu\n", path, GetLastError());
+        return false;
+    }
+    HMODULE m = api->module;
+    bool ok = resolve(m, "open", &api->open);
+    ok &= resolve(m, "clientSize", &api->clientSize);
+    ok &= resolve(m, "protocolVersion", &api->protocolVersion);
+    ok &= resolve(m, "attach", &api->attach);
+    ok &= resolve(m, "background", &api->background);
+    ok &= resolve(m, "submit", &api->submit);
+    ok &= resolve(m, "createTexture", &api->createTexture);
+    ok &= resolve(m, "upload", &api->upload);
+    ok &= resolve(m, "deleteTexture", &api->deleteTexture);
+    ok &= resolve(m, "readPixels", &api->readPixels);
+    ok &= resolve(m, "swap", &api->swap);
+    ok &= resolve(m, "rendererString", &api->rendererString);
+    ok &= resolve(m, "contextInfo", &api->contextInfo);
+    ok &= resolve(m, "glError", &api->glError);
+    ok &= resolve(m, "close", &api->close);
+    return ok;
+}
+
+jclass native_gpu_class() {
+    static jclass cls = static_cast<jclass>(make_object("java/lang/Class"));
+    return cls;
+}
