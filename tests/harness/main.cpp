@@ -1,0 +1,9 @@
+#include "jvm.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new JvmEnvironment);
+    return RUN_ALL_TESTS();
+}

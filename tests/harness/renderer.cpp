@@ -1,0 +1,369 @@
+#include "renderer.h"
+
+#include <dlfcn.h>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <stdexcept>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <type_traits>
+
+extern char **environ;
+
+// ---- GL call recorder -------------------------------------------------------
+
+namespace {
+
+struct RecorderApi {
+    void *handle = nullptr;
+    RecorderKind kind = RecorderKind::lookup;
+    decltype(&rec_clear) clear;
+    decltype(&rec_count) count;
+    decltype(&rec_call) call;
+    decltype(&rec_overflowed) overflowed;
+    decltype(&rec_hide) hide;
+    decltype(&rec_unhide_all) unhide_all;
+    decltype(&rec_driver_depth) driver_depth;
+};
+
+RecorderApi recorder;
+
+template <typename F> void bind(F *slot, const char *name) {
+    *slot = (F)dlsym(recorder.handle, name);
+    if (!*slot) throw std::runtime_error(std::string("recorder lacks ") + name);
+}
+
+const RecorderApi &api() {
+    if (!recorder.handle) throw std::runtime_error("the GL call recorder is not loaded");
+    return recorder;
+}
+
+} // namespace
+
+void load_recorder(RecorderKind kind) {
+    if (recorder.handle) {
+        if (recorder.kind != kind)
+            throw std::runtime_error("another recorder build is loaded; run the test alone");
+        return;
+    }
+    if (dlopen("libGL.so.1", RTLD_NOW | RTLD_NOLOAD))
+        throw std::runtime_error("a libGL.so.1 is already loaded; the recorder would be bypassed");
+    const char *path =
+        kind == RecorderKind::lookup ? OMBREL_RECORDER_LOOKUP : OMBREL_RECORDER_DIRECT;
+    recorder.handle = dlopen(path, RTLD_NOW | RTLD_GLOBAL);
+    if (!recorder.handle)
+        throw std::runtime_error(std::string("cannot load recorder: ") + dlerror());
+    recorder.kind = kind;
+    bind(&recorder.clear, "rec_clear");
+    bind(&recorder.count, "rec_count");
+    bind(&recorder.call, "rec_call");
+    bind(&recorder.overflowed, "rec_overflowed");
+    bind(&recorder.hide, "rec_hide");
+    bind(&recorder.unhide_all, "rec_unhide_all");
+    bind(&recorder.driver_depth, "rec_driver_depth");
+    if (dlopen("libGL.so.1", RTLD_NOW | RTLD_NOLOAD) != recorder.handle)
+        throw std::runtime_error("dlopen(\"libGL.so.1\") does not return the recorder");
+}
+
+void rec_reset() {
+    api().clear();
+}
+
+long rec_size() {
+    if (api().overflowed()) throw std::runtime_error("the GL call log overflowed");
+    return api().count();
+}
+
+const RecCall &rec_at(long index) {
+    const RecCall *c = api().call(index);
+    if (!c) throw std::runtime_error("no such recorded call");
+    return *c;
+}
+
+std::vector<const RecCall *> rec_calls(const char *name) {
+    std::vector<const RecCall *> found;
+    long n = rec_size();
+    for (long k = 0; k < n; k++) {
+        const RecCall &c = rec_at(k);
+        if (!name || std::string(c.name) == name) found.push_back(&c);
+    }
+    return found;
+}
+
+std::vector<std::string> rec_names() {
+    std::vector<std::string> names;
+    for (const RecCall *c : rec_calls())
+        names.push_back(c->name);
+    return names;
+}
+
+void rec_hide_name(const char *name) {
+    api().hide(name);
+}
+void rec_unhide() {
+    api().unhide_all();
+}
+int *rec_depth() {
+    return api().driver_depth();
+}
+
+// ---- The renderer's exported entry points -----------------------------------
+
+const char *const entry_point_names[15] = {
+    "open",   "clientSize",     "protocolVersion", "attach",        "background",
+    "submit", "createTexture",  "upload",          "deleteTexture", "readPixels",
+    "swap",   "rendererString", "contextInfo",     "glError",       "close"};
+
+namespace {
+
+void *library() {
+    static void *handle;
+    if (!handle) {
+        handle = dlopen(OMBREL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            throw std::runtime_error(std::string("cannot load the renderer: ") + dlerror());
+    }
+    return handle;
+}
+
+template <typename F> F entry(const char *method) {
+    std::string symbol = std::string("Java_marlith_sdk_ui_render_NativeGpu_") + method;
+    F f = (F)dlsym(library(), symbol.c_str());
+    if (!f) throw std::runtime_error(symbol + " is not exported");
+    return f;
+}
+
+jclass native_class() {
+    static jclass cls;
+    if (!cls) {
+        jclass local = jni()->FindClass("java/lang/Object");
+        cls = (jclass)jni()->NewGlobalRef(local);
+        jni()->DeleteLocalRef(local);
+    }
+    return cls;
+}
+
+template <typename R, typename... P, typename... A>
+R invoke(const char *method, R (*)(JNIEnv *, jclass, P...), A... args) {
+    auto f = entry<R (*)(JNIEnv *, jclass, P...)>(method);
+    JNIEnv *e = jni();
+    if (e->PushLocalFrame(16) != 0) throw std::runtime_error("PushLocalFrame failed");
+    if constexpr (std::is_void_v<R>) {
+        f(e, native_class(), args...);
+        e->PopLocalFrame(nullptr);
+    } else if constexpr (std::is_pointer_v<R>) {
+        R r = f(e, native_class(), args...);
+        return (R)e->PopLocalFrame(r);
+    } else {
+        R r = f(e, native_class(), args...);
+        e->PopLocalFrame(nullptr);
+        return r;
+    }
+}
+
+std::string text_of(jstring s) {
+    if (!s) return "<null>";
+    JNIEnv *e = jni();
+    const char *chars = e->GetStringUTFChars(s, nullptr);
+    std::string text = chars ? chars : "<no characters>";
+    if (chars) e->ReleaseStringUTFChars(s, chars);
+    e->DeleteLocalRef(s);
+    return text;
+}
+
+} // namespace
+
+namespace native {
+
+void open(jobject canvas, jstring jawt_path, jobjectArray shaders) {
+    invoke("open", (void (*)(JNIEnv *, jclass, jobject, jstring, jobjectArray)) nullptr, canvas,
+           jawt_path, shaders);
+}
+
+jlong client_size() {
+    return invoke("clientSize", (jlong(*)(JNIEnv *, jclass)) nullptr);
+}
+
+jint protocol_version() {
+    return invoke("protocolVersion", (jint(*)(JNIEnv *, jclass)) nullptr);
+}
+
+void attach(jobjectArray shaders) {
+    invoke("attach", (void (*)(JNIEnv *, jclass, jobjectArray)) nullptr, shaders);
+}
+
+void background(jint width, jint height, jfloat time, jboolean grid, jboolean light,
+                jint background, jint accent) {
+    invoke("background",
+           (void (*)(JNIEnv *, jclass, jint, jint, jfloat, jboolean, jboolean, jint, jint)) nullptr,
+           width, height, time, grid, light, background, accent);
+}
+
+void submit(jobject buffer, jint count, jint target, jint color_buffer, jint width, jint height,
+            jfloat ui_width, jfloat ui_height, jfloat sigma, jfloat mx, jfloat my) {
+    invoke("submit",
+           (void (*)(JNIEnv *, jclass, jobject, jint, jint, jint, jint, jint, jfloat, jfloat,
+                     jfloat, jfloat, jfloat)) nullptr,
+           buffer, count, target, color_buffer, width, height, ui_width, ui_height, sigma, mx, my);
+}
+
+jint create_texture(jint width, jint height) {
+    return invoke("createTexture", (jint(*)(JNIEnv *, jclass, jint, jint)) nullptr, width, height);
+}
+
+void upload(jint texture, jint x, jint y, jint width, jint height, jobject pixels) {
+    invoke("upload", (void (*)(JNIEnv *, jclass, jint, jint, jint, jint, jint, jobject)) nullptr,
+           texture, x, y, width, height, pixels);
+}
+
+void delete_texture(jint texture) {
+    invoke("deleteTexture", (void (*)(JNIEnv *, jclass, jint)) nullptr, texture);
+}
+
+void read_pixels(jint width, jint height, jobject pixels) {
+    invoke("readPixels", (void (*)(JNIEnv *, jclass, jint, jint, jobject)) nullptr, width, height,
+           pixels);
+}
+
+void swap() {
+    invoke("swap", (void (*)(JNIEnv *, jclass)) nullptr);
+}
+
+std::string renderer_string() {
+    return text_of(invoke("rendererString", (jstring(*)(JNIEnv *, jclass)) nullptr));
+}
+
+std::string context_info() {
+    return text_of(invoke("contextInfo", (jstring(*)(JNIEnv *, jclass)) nullptr));
+}
+
+jint gl_error() {
+    return invoke("glError", (jint(*)(JNIEnv *, jclass)) nullptr);
+}
+
+void close() {
+    invoke("close", (void (*)(JNIEnv *, jclass)) nullptr);
+}
+
+} // namespace native
+
+// ---- Shader sources ---------------------------------------------------------
+
+namespace {
+
+const char *const role_files[7] = {"fullscreen.vert", "background.frag", "blur.frag", "record.vert",
+                                   "glass.frag",      "shape.frag",      "text.frag"};
+
+std::string read_file(const std::string &path) {
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+std::string test_shader(const char *file) {
+    return read_file(std::string(OMBREL_TEST_SHADERS) + "/" + file);
+}
+
+std::vector<std::string> test_sources() {
+    std::vector<std::string> sources;
+    for (const char *file : role_files)
+        sources.push_back(test_shader(file));
+    return sources;
+}
+
+std::vector<std::string> reference_sources() {
+    std::vector<std::string> sources;
+    for (const char *file : role_files)
+        sources.push_back(read_file(std::string(OMBREL_REFERENCE_SHADERS) + "/" + file));
+    return sources;
+}
+
+jobjectArray sources_array(const std::vector<std::string> &sources) {
+    std::vector<const char *> texts;
+    for (const std::string &s : sources)
+        texts.push_back(s.c_str());
+    return string_array(texts);
+}
+
+// ---- Child processes --------------------------------------------------------
+
+bool in_child(const std::vector<std::string> &environment) {
+    if (getenv("OMBREL_TEST_CHILD")) return true;
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string filter =
+        std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name();
+    std::vector<std::string> entries = environment;
+    entries.push_back("OMBREL_TEST_CHILD=1");
+    for (char **e = environ; *e; e++)
+        entries.push_back(*e);
+    std::vector<char *> envp;
+    for (std::string &s : entries)
+        envp.push_back(s.data());
+    envp.push_back(nullptr);
+    char self[] = "/proc/self/exe";
+    char *argv[] = {self, filter.data(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, self, nullptr, nullptr, argv, envp.data()) != 0) {
+        ADD_FAILURE() << "cannot start the child process";
+        return false;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the child run of this test failed (status " << status << ")";
+    return false;
+}
+
+// ---- Fixture ----------------------------------------------------------------
+
+void RendererTest::SetUp() {
+    jvm_log_clear();
+    ASSERT_EQ(jni()->PushLocalFrame(256), 0);
+}
+
+void RendererTest::TearDown() {
+    Thrown stray = take_exception();
+    EXPECT_FALSE(stray.pending) << "exception left pending: " << stray.type << ": "
+                                << stray.message;
+    if (host.display != EGL_NO_DISPLAY) {
+        host_make_current(host);
+        native::close();
+        Thrown from_close = take_exception();
+        EXPECT_FALSE(from_close.pending) << "close raised " << from_close.message;
+        host_close(&host);
+    }
+    jni()->PopLocalFrame(nullptr);
+    std::string warnings = jni_warnings();
+    EXPECT_TRUE(warnings.empty()) << "JNI problems reported by -Xcheck:jni:\n" << warnings;
+}
+
+void RendererTest::start(Profile profile, int major, int minor, RecorderKind recorder_kind,
+                         int pbuffer_width, int pbuffer_height) {
+    load_recorder(recorder_kind);
+    std::string failure = host_open(&host, profile, major, minor, pbuffer_width, pbuffer_height);
+    if (!failure.empty()) throw std::runtime_error("host context: " + failure);
+}
+
+void RendererTest::attach_ok() {
+    native::attach(sources_array(test_sources()));
+    Thrown t = take_exception();
+    if (t.pending) throw std::runtime_error("attach failed: " + t.type + ": " + t.message);
+}
+
+void expect_thrown(const char *type, const std::string &message) {
+    Thrown t = take_exception();
+    EXPECT_TRUE(t.pending) << "expected " << type << ": " << message;
+    if (!t.pending) return;
+    EXPECT_EQ(t.type, type);
+    EXPECT_EQ(t.message, message);
+}
+
+void expect_no_exception() {
+    Thrown t = take_exception();
+    EXPECT_FALSE(t.pending) << t.type << ": " << t.message;
+}

@@ -1,0 +1,203 @@
+// Shader programs: the seven-source contract, compile and link failures with
+// the GL info log as the message, clean-up after failures, and the uniform
+// and sampler set-up of a successful attach.
+#include "objects.h"
+#include "renderer.h"
+
+#include <algorithm>
+
+namespace {
+
+const char *const seven_required = "Seven shader sources are required.";
+const char *const seven_strings = "Shader sources must be seven strings.";
+const char *const state_exception = "java.lang.IllegalStateException";
+
+bool creates_anything() {
+    for (const std::string &name : rec_names())
+        if (name.rfind("glCreate", 0) == 0 || name.rfind("glGen", 0) == 0 ||
+            name == "glShaderSource" || name == "glCompileShader")
+            return true;
+    return false;
+}
+
+void expect_close_frees_everything() {
+    GlObjects created = created_in_log();
+    host_bind_names(created);
+    native::close();
+    expect_no_exception();
+    expect_all_deleted(created, deleted_in_log());
+    expect_gone(created);
+}
+
+class Programs : public RendererTest, public ::testing::WithParamInterface<Profile> {
+  protected:
+    void SetUp() override {
+        RendererTest::SetUp();
+        start(GetParam());
+        rec_reset();
+    }
+
+    // attach with the test sources, role `index` replaced by `source`.
+    void attach_with(int index, const std::string &source) {
+        std::vector<std::string> sources = test_sources();
+        sources[index] = source;
+        native::attach(sources_array(sources));
+    }
+};
+
+TEST_P(Programs, WrongSourceCountIsRefusedBeforeAnyObjectExists) {
+    std::vector<std::string> six = test_sources();
+    six.pop_back();
+    std::vector<std::string> eight = test_sources();
+    eight.push_back(eight.back());
+    for (jobjectArray sources :
+         {sources_array(six), sources_array(eight), (jobjectArray) nullptr}) {
+        rec_reset();
+        native::attach(sources);
+        expect_thrown(state_exception, seven_required);
+        EXPECT_FALSE(creates_anything()) << "GL objects were made for a refused source array";
+        rec_reset();
+        native::close();
+        EXPECT_EQ(rec_size(), 0) << "close after a refused source array called GL";
+    }
+}
+
+TEST_P(Programs, NullOrNonStringSourceIsRefused) {
+    std::vector<std::string> sources = test_sources();
+    std::vector<const char *> texts;
+    for (const std::string &s : sources)
+        texts.push_back(s.c_str());
+    for (int index : {0, 3, 6}) {
+        SCOPED_TRACE(index);
+        std::vector<const char *> with_null = texts;
+        with_null[index] = nullptr;
+        rec_reset();
+        native::attach(string_array(with_null));
+        expect_thrown(state_exception, seven_strings);
+        expect_close_frees_everything();
+
+        rec_reset();
+        native::attach(array_with_integer(texts, index));
+        expect_thrown(state_exception, seven_strings);
+        expect_close_frees_everything();
+    }
+    rec_reset();
+    attach_ok();
+}
+
+TEST_P(Programs, VertexSourceThatDoesNotCompileReportsItsLog) {
+    std::string broken = test_shader("broken-source-0.vert");
+    attach_with(0, broken);
+    expect_thrown(state_exception, host_compile_log(GL_VERTEX_SHADER, broken));
+    // Background and blur both fail on source 0; glass, shape and text link.
+    EXPECT_EQ(rec_calls("glCreateProgram").size(), 3u);
+    EXPECT_EQ(rec_calls("glGenVertexArrays").size(), 1u);
+    EXPECT_TRUE(rec_calls("glGenTextures").empty()) << "textures named after a failed program";
+    expect_close_frees_everything();
+}
+
+TEST_P(Programs, TextFragmentThatDoesNotCompileReportsItsLog) {
+    std::string broken = test_shader("broken-source-6.frag");
+    attach_with(6, broken);
+    expect_thrown(state_exception, host_compile_log(GL_FRAGMENT_SHADER, broken));
+    EXPECT_EQ(rec_calls("glCreateProgram").size(), 4u);
+    expect_close_frees_everything();
+}
+
+TEST_P(Programs, ProgramThatDoesNotLinkReportsTheProgramLog) {
+    std::string mismatch = test_shader("link-mismatch.frag");
+    std::string log = host_link_log(test_shader("record.vert"), mismatch);
+    ASSERT_FALSE(log.empty());
+    attach_with(5, mismatch);
+    expect_thrown(state_exception, log);
+    expect_close_frees_everything();
+}
+
+TEST_P(Programs, OnlyTheFirstOfSeveralFailuresIsRaised) {
+    std::vector<std::string> sources = test_sources();
+    sources[0] = test_shader("broken-source-0.vert");
+    sources[6] = test_shader("broken-source-6.frag");
+    native::attach(sources_array(sources));
+    expect_thrown(state_exception, host_compile_log(GL_VERTEX_SHADER, sources[0]));
+    // All five programs were still attempted: glass and shape link.
+    EXPECT_EQ(rec_calls("glCreateProgram").size(), 2u);
+    expect_close_frees_everything();
+}
+
+GLint uniform_int(GLuint program, const char *name) {
+    GLint value = -1;
+    gl.glGetUniformiv(program, gl.glGetUniformLocation(program, name), &value);
+    return value;
+}
+
+TEST_P(Programs, SamplersAreBoundToTheirFixedUnits) {
+    attach_ok();
+    std::vector<const RecCall *> made = rec_calls("glCreateProgram");
+    ASSERT_EQ(made.size(), 5u);
+    GLuint blur = (GLuint)made[1]->ret, glass = (GLuint)made[2]->ret, text = (GLuint)made[4]->ret;
+    EXPECT_EQ(uniform_int(blur, "src"), 0);
+    EXPECT_EQ(uniform_int(glass, "sharpTex"), 0);
+    EXPECT_EQ(uniform_int(glass, "blurTex"), 1);
+    EXPECT_EQ(uniform_int(text, "atlas"), 0);
+}
+
+TEST_P(Programs, EveryUniformIsLookedUpOnceInEachDrawProgram) {
+    attach_ok();
+    std::vector<const RecCall *> made = rec_calls("glCreateProgram");
+    ASSERT_EQ(made.size(), 5u);
+    const std::vector<std::string> record_uniforms = {"rect",
+                                                      "view",
+                                                      "kind",
+                                                      "extra",
+                                                      "radius",
+                                                      "ink",
+                                                      "texRect",
+                                                      "optics",
+                                                      "material",
+                                                      "pointerv",
+                                                      "cornerRadii",
+                                                      "cornerHandles",
+                                                      "quality",
+                                                      "highlightColor",
+                                                      "shadowColor",
+                                                      "shapeClipCount",
+                                                      "shapeClipRects[0]",
+                                                      "shapeClipRadii[0]",
+                                                      "shapeClipHandles[0]",
+                                                      "shapeClipInfo[0]"};
+    const std::vector<std::vector<std::string>> expected = {
+        {"res", "time", "grid", "palette", "backgroundColor", "backgroundAccent"},
+        {"src", "stepv", "sigma"},
+        record_uniforms,
+        record_uniforms,
+        record_uniforms};
+    for (int p = 0; p < 5; p++) {
+        std::vector<std::string> asked;
+        for (const RecCall *c : rec_calls("glGetUniformLocation"))
+            if (c->i[0] == made[p]->ret) asked.push_back(c->text);
+        // The sampler names are looked up only to set their units.
+        asked.erase(std::remove_if(asked.begin(), asked.end(),
+                                   [](const std::string &n) {
+                                       return n == "sharpTex" || n == "blurTex" || n == "atlas";
+                                   }),
+                    asked.end());
+        EXPECT_EQ(asked, expected[p]) << "program " << p;
+    }
+}
+
+TEST_P(Programs, ReferenceShadersBuild) {
+    std::vector<std::string> sources;
+    try {
+        sources = reference_sources();
+    } catch (const std::exception &missing) {
+        GTEST_SKIP() << "reference shaders not present: " << missing.what();
+    }
+    native::attach(sources_array(sources));
+    expect_no_exception();
+    EXPECT_EQ(rec_calls("glCreateProgram").size(), 5u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, Programs, ::testing::Values(Profile::core, Profile::compat),
+                         [](const auto &info) { return profile_name(info.param); });
+
+} // namespace
