@@ -1,0 +1,193 @@
+package marlith.sdk.ui.render;
+
+import static marlith.sdk.ui.render.CommandBuffer.*;
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertThrows;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import java.nio.ByteOrder;
+import java.nio.FloatBuffer;
+import org.junit.jupiter.api.Test;
+
+class CommandBufferTest {
+    private static final Corners CORNERS = Corners.of(1, 2, 3, 4).smoothing(0.1f, 0.2f, 0.3f, 0.4f);
+
+    private static float[] record(CommandBuffer commands, int index) {
+        float[] slots = new float[RECORD_FLOATS];
+        commands.buffer().get(index * RECORD_FLOATS, slots);
+        return slots;
+    }
+
+    private static void assertSlots(float[] record, int first, float... expected) {
+        for (int i = 0; i < expected.length; i++) {
+            assertEquals(expected[i], record[first + i], 1e-6f, "slot " + (first + i));
+        }
+    }
+
+    @Test
+    void shapesWriteGeometryColourAndCornersIntoTheirSlots() {
+        CommandBuffer commands = new CommandBuffer();
+        commands.fill(10, 20, 30, 40, CORNERS, 0x80FF4000);
+        commands.stroke(10, 20, 30, 40, CORNERS, 3, STROKE_OUTSIDE, 0xFF0000FF);
+
+        float[] fill = record(commands, 0);
+        assertSlots(fill, SLOT_KIND, KIND_FILL, 10, 20, 30, 40);
+        assertSlots(fill, SLOT_INK, 1, 64 / 255f, 0, 128 / 255f);
+        assertSlots(fill, SLOT_CORNER_RADII, 1, 2, 3, 4, 0.1f, 0.2f, 0.3f, 0.4f);
+        assertSlots(fill, SLOT_BOUNDS, 10 - EDGE, 20 - EDGE, 30 + 2 * EDGE, 40 + 2 * EDGE);
+
+        float[] stroke = record(commands, 1);
+        assertSlots(stroke, SLOT_KIND, KIND_STROKE);
+        assertSlots(stroke, SLOT_INK, 0, 0, 1, 1);
+        assertSlots(stroke, SLOT_EXTRA, 3, STROKE_OUTSIDE);
+        float out = EDGE + 3;
+        assertSlots(stroke, SLOT_BOUNDS, 10 - out, 20 - out, 30 + 2 * out, 40 + 2 * out);
+    }
+
+    @Test
+    void shadowBoundsCoverOffsetSpreadAndBlur() {
+        CommandBuffer commands = new CommandBuffer();
+        commands.shadow(100, 50, 80, 60, CORNERS, 8, 3, 5, -4, true, 0x40000000);
+        commands.shadow(100, 50, 80, 60, CORNERS, 8, -6, 0, 0, false, 0x40000000);
+
+        float[] grown = record(commands, 0);
+        assertSlots(grown, SLOT_KIND, KIND_SHADOW, 100, 50, 80, 60, 8);
+        assertSlots(grown, SLOT_EXTRA, 5, -4, 1);
+        assertEquals(3, grown[SLOT_SPREAD]);
+        assertEquals(1, grown[SLOT_DITHER]);
+        float out = EDGE + 3 + 1.5f * 8;
+        assertSlots(grown, SLOT_BOUNDS, 105 - out, 46 - out, 80 + 2 * out, 60 + 2 * out);
+
+        // A negative spread shrinks the shadow, never the room for its blur.
+        float[] shrunk = record(commands, 1);
+        assertEquals(0, shrunk[SLOT_EXTRA + 2]);
+        out = EDGE + 1.5f * 8;
+        assertSlots(shrunk, SLOT_BOUNDS, 100 - out, 50 - out, 80 + 2 * out, 60 + 2 * out);
+    }
+
+    @Test
+    void glassStyleReachesTheSlotsTheGlassShaderReads() {
+        Glass style = Glass.DEFAULT.withTint(0x336699, 0.25f).withOpacity(0.75f).withBevel(11, 13, 0.3f)
+                .withFrost(0.6f).withSaturation(0.4f).withLight(0xCCFFEEDD, 0x33112233, 2.5f).withSheen(90);
+        CommandBuffer commands = new CommandBuffer();
+        commands.glass(5, 6, 70, 80, CORNERS, style);
+
+        float[] glass = record(commands, 0);
+        assertSlots(glass, SLOT_KIND, KIND_GLASS, 5, 6, 70, 80, 11);
+        assertSlots(glass, SLOT_INK, 0.2f, 0.4f, 0.6f, 0.75f);
+        assertSlots(glass, SLOT_EXTRA, 90, 2.5f, 0);
+        assertSlots(glass, SLOT_FROST, 0.6f, 13, 0.4f, 0.25f, 0.3f);
+        assertSlots(glass, SLOT_CORNER_RADII, 1, 2, 3, 4, 0.1f, 0.2f, 0.3f, 0.4f);
+        assertSlots(glass, SLOT_HIGHLIGHT, 1, 0xEE / 255f, 0xDD / 255f, 0xCC / 255f);
+        assertSlots(glass, SLOT_SHADE, 0x11 / 255f, 0x22 / 255f, 0x33 / 255f, 0x33 / 255f);
+        assertSlots(glass, SLOT_SPREAD, 0, 1);
+        assertSlots(glass, SLOT_BOUNDS, 5 - EDGE, 6 - EDGE, 70 + 2 * EDGE, 80 + 2 * EDGE);
+    }
+
+    @Test
+    void textureNamesKeepTheirExactBits() {
+        int[] names = {1, 5, 0x12345, Integer.MAX_VALUE, 0xFFFFFFFE, 0x7FC00001, 0x7F800001};
+        CommandBuffer commands = new CommandBuffer();
+        for (int name : names) commands.glyph(1, 2, 3, 4, name, 0.1f, 0.2f, 0.3f, 0.4f, 0xFFFFFFFF);
+        for (int i = 0; i < names.length; i++) {
+            float slot = commands.buffer().get(i * RECORD_FLOATS + SLOT_TEXTURE);
+            assertEquals(names[i], Float.floatToRawIntBits(slot), "texture name " + Integer.toHexString(names[i]));
+        }
+    }
+
+    @Test
+    void glyphsAndImagesSampleTheirRegionOverExactlyTheirQuad() {
+        CommandBuffer commands = new CommandBuffer();
+        commands.glyph(12, 14, 8, 9, 7, 0.25f, 0.5f, 0.375f, 0.75f, 0xFF102030);
+        commands.image(40, 50, 64, 32, 9, 0, 0, 1, 1, Corners.of(6), 0.5f);
+
+        float[] glyph = record(commands, 0);
+        assertSlots(glyph, SLOT_KIND, KIND_TEXT, 12, 14, 8, 9);
+        assertSlots(glyph, SLOT_INK, 0x10 / 255f, 0x20 / 255f, 0x30 / 255f, 1);
+        assertSlots(glyph, SLOT_EXTRA, 0);
+        assertSlots(glyph, SLOT_TEX_RECT, 0.25f, 0.5f, 0.375f, 0.75f);
+        assertSlots(glyph, SLOT_BOUNDS, 12, 14, 8, 9);
+
+        float[] image = record(commands, 1);
+        assertSlots(image, SLOT_INK, 1, 1, 1, 0.5f);
+        assertSlots(image, SLOT_EXTRA, 1);
+        assertSlots(image, SLOT_CORNER_RADII, 6, 6, 6, 6);
+        assertEquals(9, Float.floatToRawIntBits(image[SLOT_TEXTURE]));
+        assertSlots(image, SLOT_BOUNDS, 40, 50, 64, 32);
+    }
+
+    @Test
+    void growingKeepsEveryRecordInADirectNativeOrderBuffer() {
+        CommandBuffer commands = new CommandBuffer(1);
+        for (int i = 0; i < 300; i++) {
+            commands.fill(i, 2 * i, 5, 5, Corners.NONE, 0xFF000000 | i);
+            if (i % 50 == 0) commands.refreshBackdrop();
+        }
+        FloatBuffer buffer = commands.buffer();
+        assertEquals(306, commands.count());
+        assertTrue(buffer.isDirect());
+        assertEquals(ByteOrder.nativeOrder(), buffer.order());
+        assertTrue(buffer.capacity() >= 306 * RECORD_FLOATS);
+        int index = 0;
+        for (int i = 0; i < 300; i++) {
+            float[] fill = record(commands, index++);
+            assertSlots(fill, SLOT_KIND, KIND_FILL, i, 2 * i);
+            assertEquals((i & 0xFF) / 255f, fill[SLOT_INK + 2], 1e-6f);
+            if (i % 50 == 0) assertEquals(KIND_REFRESH, record(commands, index++)[SLOT_KIND]);
+        }
+    }
+
+    @Test
+    void openClipsNarrowTheBoundsAndDropWhatTheyHide() {
+        CommandBuffer commands = new CommandBuffer();
+        commands.pushClip(100, 100, 50, 50, CORNERS, 4);
+        commands.pushClip(120, 0, 500, 500, Corners.NONE);
+        commands.fill(0, 0, 1000, 1000, Corners.NONE, 0xFFFFFFFF);
+        commands.fill(300, 300, 10, 10, Corners.NONE, 0xFFFFFFFF); // outside both clips
+        commands.popClip();
+        commands.fill(0, 0, 1000, 1000, Corners.NONE, 0xFFFFFFFF);
+        commands.popClip();
+        commands.fill(0, 0, 1000, 1000, Corners.NONE, 0xFFFFFFFF);
+
+        assertEquals(7, commands.count());
+        float[] push = record(commands, 0);
+        assertSlots(push, SLOT_KIND, KIND_CLIP_PUSH, 100, 100, 50, 50);
+        assertSlots(push, SLOT_CORNER_RADII, 1, 2, 3, 4, 0.1f, 0.2f, 0.3f, 0.4f);
+        assertEquals(4, push[SLOT_FEATHER]);
+        assertEquals(0, push[SLOT_SPREAD]);
+        float out = EDGE + 4;
+        assertSlots(record(commands, 2), SLOT_BOUNDS, 120 - EDGE, 100 - out, 150 + out - (120 - EDGE), 50 + 2 * out);
+        assertEquals(KIND_CLIP_POP, record(commands, 3)[SLOT_KIND]);
+        assertSlots(record(commands, 4), SLOT_BOUNDS, 100 - out, 100 - out, 50 + 2 * out, 50 + 2 * out);
+        assertEquals(KIND_CLIP_POP, record(commands, 5)[SLOT_KIND]);
+        assertSlots(record(commands, 6), SLOT_BOUNDS, -EDGE, -EDGE, 1000 + 2 * EDGE, 1000 + 2 * EDGE);
+    }
+
+    @Test
+    void clipsMustBalanceBeforeSubmit() {
+        CommandBuffer commands = new CommandBuffer();
+        assertThrows(IllegalStateException.class, commands::popClip);
+        for (int i = 0; i < MAX_CLIP_DEPTH; i++) commands.pushClip(0, 0, 10, 10, Corners.NONE);
+        assertThrows(IllegalStateException.class, () -> commands.pushClip(0, 0, 10, 10, Corners.NONE));
+        assertEquals(MAX_CLIP_DEPTH, commands.count());
+        assertThrows(IllegalStateException.class, () -> commands.submit(0, 0x0405, 100, 100, 100, 100, 0, 0, 0));
+
+        commands.clear();
+        assertEquals(0, commands.count());
+        assertThrows(IllegalStateException.class, commands::popClip);
+    }
+
+    @Test
+    void recordsThatCannotPaintAreLeftOut() {
+        CommandBuffer commands = new CommandBuffer();
+        commands.fill(0, 0, 10, 10, Corners.NONE, 0x00FFFFFF);
+        commands.glass(0, 0, 10, 10, Corners.NONE, Glass.DEFAULT.withOpacity(0));
+        commands.pushClip(50, 50, 10, 10, Corners.NONE);
+        commands.fill(0, 0, 20, 20, Corners.NONE, 0xFFFFFFFF);
+        commands.popClip();
+        commands.glyph(0, 0, Float.NaN, 10, 1, 0, 0, 1, 1, 0xFFFFFFFF);
+        assertEquals(2, commands.count());
+        assertEquals(KIND_CLIP_PUSH, record(commands, 0)[SLOT_KIND]);
+        assertEquals(KIND_CLIP_POP, record(commands, 1)[SLOT_KIND]);
+    }
+}
