@@ -1,7 +1,12 @@
 // Windows harness for ombrel-ui.dll, run under Wine.
 // Usage: wine-harness.exe ombrel-ui.dll jawt-stub.dll shader-dir [name-filter]
+//        wine-harness.exe ombrel-ui.dll jawt-stub.dll shader-dir --print-probes
+// The second form regenerates the expected pixels of tests/scenarios after a
+// deliberate change of the pictures: it prints the probes as C initialisers
+// and writes every scenario picture as a PPM file to look at.
 #include "check.h"
 #include "harness.h"
+#include "scenario_run.h"
 #include "win32_faults.h"
 
 #include <cstdio>
@@ -27,5 +32,9 @@ int wmain(int argc, wchar_t **argv) {
         return 2;
     }
     std::string filter = argc == 5 ? narrow(argv[4]) : std::string();
+    if (filter == "--print-probes") {
+        print_probes = true;
+        filter = "scenarios";
+    }
     return run_tests(argc == 5 ? filter.c_str() : nullptr) ? 1 : 0;
 }

@@ -20,7 +20,7 @@ static int gl_version(const std::string &version) {
     return std::atoi(version.c_str()) * 10 + std::atoi(version.c_str() + version.find('.') + 1);
 }
 
-TEST(entry_points_answer_before_anything_is_open) {
+TEST(entry_points_answer_while_nothing_is_open) {
     CHECK_EQ(nr.protocolVersion(env(), native_gpu_class()), 24164);
     CHECK_EQ(nr.clientSize(env(), native_gpu_class()), 0);
     CHECK_EQ(nr.glError(env(), native_gpu_class()), 0);

@@ -1,0 +1,66 @@
+// Attached mode on a WGL context the harness made and made current itself.
+#include "check.h"
+#include "gl_host.h"
+#include "harness.h"
+#include "scenario_run.h"
+
+static JNIEnv *env() {
+    return fake_env();
+}
+
+struct Host {
+    HWND window;
+    HDC dc;
+    HGLRC context;
+};
+
+static Host make_host() {
+    Host h = {create_window(canvas_width, canvas_height), nullptr, nullptr};
+    h.dc = GetDC(h.window);
+    if (set_gl_pixel_format(h.dc)) h.context = create_host_context(h.dc);
+    return h;
+}
+
+static void release_host(const Host &h) {
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(h.context);
+    DestroyWindow(h.window);
+}
+
+TEST(attached_mode_renders_the_shared_scenarios_and_leaves_the_host_context) {
+    Host host = make_host();
+    REQUIRE(host.context != nullptr);
+    nr.attach(env(), native_gpu_class(), shader_array());
+    REQUIRE(take_exception() == "");
+    CHECK(wglGetCurrentContext() == host.context);
+    check_scenarios("attached");
+
+    nr.attach(env(), native_gpu_class(), shader_array());
+    CHECK_EQ(take_exception(), ise_message("Only one GPU backend is supported per process."));
+    CHECK_EQ(open_renderer(), ise_message("Renderer already open."));
+    CHECK_EQ(nr.clientSize(env(), native_gpu_class()), 0);
+
+    close_and_check_jni();
+    CHECK(wglGetCurrentContext() == host.context);
+    CHECK(wglGetCurrentDC() == host.dc);
+    release_host(host);
+}
+
+// Attached mode has no window: swap hands SwapBuffers a null DC, which fails,
+// and the message carries the code that failure leaves.
+TEST(swap_in_attached_mode_reports_the_win32_error) {
+    Host host = make_host();
+    REQUIRE(host.context != nullptr);
+    nr.attach(env(), native_gpu_class(), shader_array());
+    REQUIRE(take_exception() == "");
+    for (DWORD before : {0x0UL, 0x7EUL}) {
+        SetLastError(before);
+        SwapBuffers(nullptr);
+        DWORD expected = GetLastError();
+        SetLastError(before);
+        nr.swap(env(), native_gpu_class());
+        CHECK_EQ(take_exception(), ise_message("SwapBuffers failed" + win32_suffix(expected)));
+    }
+    close_and_check_jni();
+    release_host(host);
+}
