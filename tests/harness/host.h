@@ -32,7 +32,10 @@
     X(void, glGetTexParameteriv, (GLenum target, GLenum pname, GLint * params),                    \
       (target, pname, params))                                                                     \
     X(void, glGetUniformiv, (GLuint program, GLint location, GLint * params),                      \
-      (program, location, params))
+      (program, location, params))                                                                 \
+    X(void, glSamplerParameteri, (GLuint sampler, GLenum pname, GLint param),                      \
+      (sampler, pname, param))                                                                     \
+    X(void, glAlphaFunc, (GLenum func, GLfloat ref), (func, ref))
 
 #define HOST_GL_FIELD(ret, name, params, args) ret(APIENTRY *name) params;
 
