@@ -1,0 +1,73 @@
+package marlith.sdk.ui.render.window;
+
+import static marlith.sdk.ui.render.window.Renderer.assertDraws;
+import static marlith.sdk.ui.render.window.Renderer.assertReleased;
+import static marlith.sdk.ui.render.window.Renderer.packed;
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertNotEquals;
+import static org.junit.jupiter.api.Assertions.assertThrows;
+
+import com.jogamp.opengl.GLCapabilities;
+import com.jogamp.opengl.GLContext;
+import com.jogamp.opengl.GLDrawableFactory;
+import com.jogamp.opengl.GLOffscreenAutoDrawable;
+import com.jogamp.opengl.GLProfile;
+import marlith.sdk.ui.render.NativeGpu;
+import org.junit.jupiter.api.AfterEach;
+import org.junit.jupiter.api.BeforeAll;
+import org.junit.jupiter.api.BeforeEach;
+import org.junit.jupiter.api.Test;
+
+/**
+ * One backend per process, seen from the window binding: while a JOGL host context is attached,
+ * open on a Canvas is refused, and after close the Canvas opens normally.
+ */
+class AttachedHostTest {
+    static final int WIDTH = 200, HEIGHT = 120;
+
+    TestWindow window;
+    GLOffscreenAutoDrawable host;
+
+    @BeforeAll
+    static void load() {
+        NativeGpu.load();
+    }
+
+    @BeforeEach
+    void showAndMakeHostCurrent() {
+        window = TestWindow.show(WIDTH, HEIGHT);
+        GLProfile profile = GLProfile.getDefault();
+        host = GLDrawableFactory.getFactory(profile)
+                .createOffscreenAutoDrawable(null, new GLCapabilities(profile), null, 64, 64);
+        host.display();
+        assertNotEquals(GLContext.CONTEXT_NOT_CURRENT, host.getContext().makeCurrent(), "JOGL host context");
+    }
+
+    @AfterEach
+    void releaseAll() {
+        NativeGpu.close();
+        if (GLContext.getCurrent() == host.getContext()) host.getContext().release();
+        host.destroy();
+        window.dispose();
+    }
+
+    @Test
+    void openWhileAttachedIsRefusedAndTheCanvasOpensAfterClose() {
+        NativeGpu.attach(NativeGpu.shaderSources());
+        IllegalStateException refused = assertThrows(IllegalStateException.class, () -> Renderer.open(window.canvas));
+        assertEquals("Renderer already open.", refused.getMessage());
+
+        // Still attached to the host: textures can be made, and no window size is known.
+        int texture = NativeGpu.createTexture(8, 8);
+        assertNotEquals(0, texture);
+        NativeGpu.deleteTexture(texture);
+        assertEquals(0L, NativeGpu.clientSize());
+
+        NativeGpu.close();
+        host.getContext().release();
+        assertReleased();
+        Renderer.open(window.canvas);
+        assertEquals(packed(WIDTH, HEIGHT), NativeGpu.clientSize());
+        assertDraws(WIDTH, HEIGHT);
+    }
+}
