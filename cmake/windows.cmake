@@ -9,9 +9,12 @@ set(JAVA_HOME "/usr/lib/jvm/java-17-openjdk-amd64" CACHE PATH "JDK whose jni.h a
 target_include_directories(ombrel-ui PRIVATE
   ${CMAKE_SOURCE_DIR}/native/win32 ${JAVA_HOME}/include)
 # Without a runtime there is no stack protector, no ___chkstk_ms probe and no
-# memset/memcpy for loops the optimiser would turn into library calls.
+# memset/memcpy for loops the optimiser would turn into library calls. With no
+# probes a frame must stay below one page, or its first touch could jump the
+# stack's guard page; -Wframe-larger-than makes a bigger frame a build error.
 target_compile_options(ombrel-ui PRIVATE
-  -fno-stack-protector -mno-stack-arg-probe -fno-tree-loop-distribute-patterns)
+  -fno-stack-protector -mno-stack-arg-probe -fno-tree-loop-distribute-patterns
+  -Wframe-larger-than=4096)
 # GetProcAddress returns FARPROC, a function type that -Wextra flags in every
 # cast to the real prototype; those casts are how Win32 resolves functions.
 target_compile_options(ombrel-ui PRIVATE -Wno-cast-function-type)

@@ -24,4 +24,7 @@ status=0
 "$wine" "$tests/fail-win32-test.exe" || status=1
 "$wine" "$tests/wine-harness.exe" "$(winpath "$root/build-win/ombrel-ui.dll")" \
     "$(winpath "$tests/jawt-stub.dll")" "$(winpath "$root/shaders")" ${1:+"$1"} || status=1
+# Stop this prefix's server now rather than after its idle timeout, while the
+# X server it is connected to still runs.
+/usr/lib/wine/wineserver -k || true
 exit $status

@@ -6,6 +6,7 @@
 #include "win32_faults.h"
 
 #include <cstdlib>
+#include <vector>
 
 static JNIEnv *env() {
     return fake_env();
@@ -288,4 +289,38 @@ TEST(open_falls_back_to_the_legacy_context) {
         CHECK(logged("delete=L"));
         DestroyWindow(w);
     }
+}
+
+// A failure after the context exists (here in building the programs) keeps
+// the context current until close, which deletes it with everything else.
+TEST(close_after_open_failed_in_shader_setup_releases_the_context) {
+    std::vector<std::string> six = shader_sources();
+    six.pop_back();
+    std::vector<jobject> not_all_strings;
+    for (const std::string &s : shader_sources())
+        not_all_strings.push_back(make_string(s));
+    not_all_strings[3] = make_object("java/lang/Object");
+    std::vector<std::string> broken = shader_sources();
+    broken[6] = "#version 330 core\nvoid main() { this is not GLSL }\n";
+
+    const jobjectArray arrays[] = {make_string_array(six), make_object_array(not_all_strings),
+                                   make_string_array(broken)};
+    for (jobjectArray shaders : arrays) {
+        HWND w = fresh_canvas();
+        std::u16string path(jawt_stub_path.begin(), jawt_stub_path.end());
+        nr.open(env(), native_gpu_class(), make_object("java/awt/Canvas"), make_string(path),
+                shaders);
+        std::string raised = take_exception();
+        CHECK(raised.rfind(ise_message(""), 0) == 0);
+        CHECK(raised.size() > ise_message("").size());
+        CHECK(wglGetCurrentContext() == win32_record.modern);
+        close_and_check_jni();
+        CHECK(wglGetCurrentContext() == nullptr);
+        CHECK(logged("delete=M"));
+        DestroyWindow(w);
+    }
+    HWND w = fresh_canvas();
+    CHECK_EQ(open_renderer(), ""); // and the next open starts afresh
+    close_and_check_jni();
+    DestroyWindow(w);
 }
