@@ -324,3 +324,25 @@ TEST(close_after_open_failed_in_shader_setup_releases_the_context) {
     close_and_check_jni();
     DestroyWindow(w);
 }
+
+// An open after a failed one, without close in between, leaves nothing of the
+// failed attempt behind: one Canvas reference, one context.
+TEST(open_after_a_failed_open_takes_over_cleanly) {
+    HWND w = fresh_canvas();
+    std::vector<std::string> broken = shader_sources();
+    broken[5] = "#version 330 core\nvoid main() { this is not GLSL }\n";
+    std::u16string path(jawt_stub_path.begin(), jawt_stub_path.end());
+    nr.open(env(), native_gpu_class(), make_object("java/awt/Canvas"), make_string(path),
+            make_string_array(broken));
+    CHECK(take_exception() != "");
+    CHECK(wglGetCurrentContext() != nullptr);
+
+    arm_win32_fault(NO_FAULT, 0);
+    CHECK_EQ(open_renderer(), "");
+    CHECK_EQ(jni_audit().live_globals, 1);
+    CHECK(wglGetCurrentContext() == win32_record.modern);
+    CHECK_EQ(nr.clientSize(env(), native_gpu_class()), (800LL << 32) + 600);
+    close_and_check_jni();
+    CHECK(wglGetCurrentContext() == nullptr);
+    DestroyWindow(w);
+}
