@@ -15,9 +15,6 @@ target_include_directories(ombrel-ui PRIVATE
 target_compile_options(ombrel-ui PRIVATE
   -fno-stack-protector -mno-stack-arg-probe -fno-tree-loop-distribute-patterns
   -Wframe-larger-than=4096)
-# GetProcAddress returns FARPROC, a function type that -Wextra flags in every
-# cast to the real prototype; those casts are how Win32 resolves functions.
-target_compile_options(ombrel-ui PRIVATE -Wno-cast-function-type)
 set_target_properties(ombrel-ui PROPERTIES PREFIX "")
 target_link_options(ombrel-ui PRIVATE
   -nostdlib -nodefaultlibs -Wl,--entry=0 -Wl,--exclude-all-symbols)

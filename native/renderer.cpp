@@ -84,11 +84,17 @@ static void fail_win32(JNIEnv *e, const char *msg) {
     fail(e, win32_message);
 }
 
+// GetProcAddress hands out a generic function pointer; passing it on as
+// void * lets callers cast it to the type the function really has.
+static void *symbol(HMODULE module, const char *name) {
+    return reinterpret_cast<void *>(GetProcAddress(module, name));
+}
+
 // wglGetProcAddress answers only for extension functions of the current
 // context and may return small sentinel values; opengl32.dll exports the rest.
 static void *proc(const char *name) {
     INT_PTR p = wglGetProcAddress_ ? (INT_PTR)wglGetProcAddress_(name) : 0;
-    if (p == 0 || p == 1 || p == 2 || p == 3 || p == -1) p = (INT_PTR)GetProcAddress(gl_lib, name);
+    if (p == 0 || p == 1 || p == 2 || p == 3 || p == -1) p = (INT_PTR)symbol(gl_lib, name);
     return (void *)p;
 }
 #else
