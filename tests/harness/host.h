@@ -35,7 +35,15 @@
       (program, location, params))                                                                 \
     X(void, glSamplerParameteri, (GLuint sampler, GLenum pname, GLint param),                      \
       (sampler, pname, param))                                                                     \
-    X(void, glAlphaFunc, (GLenum func, GLfloat ref), (func, ref))
+    X(void, glAlphaFunc, (GLenum func, GLfloat ref), (func, ref))                                  \
+    X(void, glGenRenderbuffers, (GLsizei n, GLuint * names), (n, names))                           \
+    X(void, glBindRenderbuffer, (GLenum target, GLuint renderbuffer), (target, renderbuffer))      \
+    X(void, glRenderbufferStorageMultisample,                                                      \
+      (GLenum target, GLsizei samples, GLenum format, GLsizei width, GLsizei height),              \
+      (target, samples, format, width, height))                                                    \
+    X(void, glFramebufferRenderbuffer,                                                             \
+      (GLenum target, GLenum attachment, GLenum rbtarget, GLuint renderbuffer),                    \
+      (target, attachment, rbtarget, renderbuffer))
 
 #define HOST_GL_FIELD(ret, name, params, args) ret(APIENTRY *name) params;
 

@@ -1,10 +1,34 @@
 #version 330 core
 // Role 6: the atlas texel at mix(texRect.xy, texRect.zw, local), as stored.
+// extra.z selects a probe: those of common_probe, and 7 "texRect".
 uniform sampler2D atlas;
 uniform vec4 texRect;
 in vec2 ui;
 in vec2 local;
 out vec4 color;
+
+uniform int kind;
+uniform vec4 ink;
+uniform vec4 extra;
+uniform float radius;
+uniform vec4 cornerRadii;
+uniform vec4 cornerHandles;
+uniform vec4 quality;
+
+// What the record asks to be painted in place of the normal output, chosen by
+// extra.z; every uniform that all three programs receive can thus be seen in
+// pixels, and each has a location of its own. Returns false for extra.z = 0.
+bool common_probe(out vec4 color) {
+    int probe = int(extra.z);
+    if (probe == 1) color = ink;
+    else if (probe == 2) color = vec4(extra.xy, 0.0, 1.0 - extra.w);
+    else if (probe == 3) color = cornerRadii;
+    else if (probe == 4) color = cornerHandles;
+    else if (probe == 5) color = vec4(quality.xyz, 1.0 - quality.w);
+    else if (probe == 6) color = vec4(radius, float(kind) / 32.0, 0.0, 1.0);
+    else return false;
+    return true;
+}
 
 uniform int shapeClipCount;
 uniform vec4 shapeClipRects[32];    // x, y, width, height in UI units
@@ -18,16 +42,18 @@ uniform vec4 shapeClipInfo[32];     // must be (any, any, 0, 0)
 bool clipped(vec2 p) {
     for (int k = 0; k < shapeClipCount; k++) {
         vec4 r = shapeClipRects[k];
-        float radius = shapeClipRadii[k].x;
+        float corner = shapeClipRadii[k].x;
         if (shapeClipHandles[k] != vec4(0.0) || shapeClipInfo[k].zw != vec2(0.0)) return true;
         if (p.x < r.x || p.y < r.y || p.x > r.x + r.z || p.y > r.y + r.w) return true;
-        vec2 nearest = clamp(p, r.xy + radius, r.xy + r.zw - radius);
-        if (distance(p, nearest) > radius) return true;
+        vec2 nearest = clamp(p, r.xy + corner, r.xy + r.zw - corner);
+        if (distance(p, nearest) > corner) return true;
     }
     return false;
 }
 
 void main() {
     if (clipped(ui)) discard;
-    color = texture(atlas, mix(texRect.xy, texRect.zw, local));
+    if (common_probe(color)) return;
+    if (int(extra.z) == 7) color = texRect;
+    else color = texture(atlas, mix(texRect.xy, texRect.zw, local));
 }
