@@ -32,4 +32,9 @@ if(OMBREL_SANITIZE)
   target_compile_options(ombrel-ui PRIVATE ${OMBREL_SANITIZE_FLAGS})
   target_link_options(ombrel-ui PRIVATE ${OMBREL_SANITIZE_FLAGS})
   set_target_properties(ombrel-ui PROPERTIES LINKER_LANGUAGE CXX)
+  # Every target defined after this point (the GL call recorder, the test
+  # harness and the native tests) gets the same instrumentation, so a fault
+  # in test code is caught as well and the test binary carries the runtime.
+  add_compile_options(${OMBREL_SANITIZE_FLAGS})
+  add_link_options(${OMBREL_SANITIZE_FLAGS})
 endif()

@@ -1,12 +1,14 @@
 #!/bin/sh
-# Builds everything and runs every test suite: native tests (embedded JVM,
-# Mesa llvmpipe, Xvfb), Java tests, and the Windows DLL under Wine.
+# Builds everything and runs every test suite: the Windows DLL under Wine, then
+# the Linux library with its native tests (embedded JVM, Mesa llvmpipe, Xvfb),
+# Java and window tests; the jar carries both libraries.
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/ensure-packages.sh \
     build-essential cmake pkg-config openjdk-17-jdk libgtest-dev libbenchmark-dev \
     libx11-dev libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri xvfb xauth x11-utils \
     junit5 libjogl2-java libjogl2-jni clang-14 libclang-rt-14-dev
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+sh tests/wine/run.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOMBREL_WINDOWS_DLL="$PWD/build-win/ombrel-ui.dll"
 cmake --build build -j2
 (cd build && ctest --output-on-failure -j2)

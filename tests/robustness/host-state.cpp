@@ -1,0 +1,369 @@
+#include "host-state.h"
+
+#include <algorithm>
+#include <limits.h>
+#include <sstream>
+#include <stdio.h>
+#include <stdlib.h>
+
+SceneGl scene_gl;
+
+namespace {
+
+const GLenum caps[] = {GL_DEPTH_TEST,
+                       GL_STENCIL_TEST,
+                       GL_CULL_FACE,
+                       GL_SCISSOR_TEST,
+                       GL_COLOR_LOGIC_OP,
+                       GL_RASTERIZER_DISCARD,
+                       GL_SAMPLE_ALPHA_TO_COVERAGE,
+                       GL_SAMPLE_ALPHA_TO_ONE,
+                       GL_SAMPLE_COVERAGE,
+                       GL_SAMPLE_MASK,
+                       GL_FRAMEBUFFER_SRGB,
+                       GL_DITHER,
+                       GL_POLYGON_OFFSET_FILL,
+                       GL_PROGRAM_POINT_SIZE,
+                       GL_DEPTH_CLAMP,
+                       GL_PRIMITIVE_RESTART,
+                       GL_MULTISAMPLE,
+                       GL_TEXTURE_CUBE_MAP_SEAMLESS};
+constexpr int cap_count = sizeof caps / sizeof caps[0];
+
+const GLenum factors[] = {GL_ZERO,
+                          GL_ONE,
+                          GL_SRC_COLOR,
+                          GL_DST_COLOR,
+                          GL_SRC_ALPHA,
+                          GL_ONE_MINUS_SRC_ALPHA,
+                          GL_DST_ALPHA,
+                          GL_CONSTANT_COLOR,
+                          GL_ONE_MINUS_CONSTANT_ALPHA};
+const GLenum equations[] = {GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT, GL_MIN,
+                            GL_MAX};
+const GLenum polygon_modes[] = {GL_FILL, GL_LINE, GL_POINT};
+const GLenum blend_queries[6] = {GL_BLEND_SRC_RGB,      GL_BLEND_DST_RGB,
+                                 GL_BLEND_SRC_ALPHA,    GL_BLEND_DST_ALPHA,
+                                 GL_BLEND_EQUATION_RGB, GL_BLEND_EQUATION_ALPHA};
+
+template <typename F> void load(F *slot, const char *name) {
+    *slot = (F)eglGetProcAddress(name);
+    if (*slot) return;
+    fprintf(stderr, "host GL lacks %s\n", name);
+    abort();
+}
+
+void load_scene_gl() {
+    load(&scene_gl.glGenRenderbuffers, "glGenRenderbuffers");
+    load(&scene_gl.glDeleteRenderbuffers, "glDeleteRenderbuffers");
+    load(&scene_gl.glBindRenderbuffer, "glBindRenderbuffer");
+    load(&scene_gl.glRenderbufferStorageMultisample, "glRenderbufferStorageMultisample");
+    load(&scene_gl.glFramebufferRenderbuffer, "glFramebufferRenderbuffer");
+    load(&scene_gl.glGetFloatv, "glGetFloatv");
+    load(&scene_gl.glBlendColor, "glBlendColor");
+    load(&scene_gl.glDepthFunc, "glDepthFunc");
+    load(&scene_gl.glCullFace, "glCullFace");
+    load(&scene_gl.glIsSampler, "glIsSampler");
+    load(&scene_gl.glIsBuffer, "glIsBuffer");
+}
+
+GLint get_int(GLenum pname) {
+    GLint v = 0;
+    gl.glGetIntegerv(pname, &v);
+    return v;
+}
+
+void set_enabled(GLenum cap, bool on) {
+    if (on)
+        gl.glEnable(cap);
+    else
+        gl.glDisable(cap);
+}
+
+// Hands out the input bytes one at a time; 0 once they run out.
+struct Bytes {
+    const uint8_t *data;
+    size_t size, at = 0;
+    unsigned next() { return at < size ? data[at++] : 0; }
+    bool coin() { return next() & 1; }
+    int pick(int n) { return (int)(next() % (unsigned)n); }
+    int small() { return (int)(int8_t)next(); }
+};
+
+// Scissor boxes from ordinary to the extremes of GLint, so the renderer's
+// intersection with the host box is exercised where sums overflow 32 bits.
+void apply_scissor(Bytes &b) {
+    switch (b.pick(4)) {
+    case 0:
+        gl.glScissor(b.small(), b.small(), b.next(), b.next());
+        break;
+    case 1:
+        gl.glScissor(INT_MAX - b.small() - 128, INT_MAX - b.small() - 128, INT_MAX, INT_MAX);
+        break;
+    case 2:
+        gl.glScissor(INT_MIN + b.next(), INT_MIN + b.next(), INT_MAX, INT_MAX);
+        break;
+    default:
+        gl.glScissor(b.small(), b.small(), 0, 0);
+        break;
+    }
+}
+
+void apply_routes(const HostScene &s, Bytes &b) {
+    gl.glBindFramebuffer(GL_FRAMEBUFFER, s.dual.fbo);
+    const GLenum dual_routes[3][2] = {{GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1},
+                                      {GL_COLOR_ATTACHMENT0, GL_NONE},
+                                      {GL_NONE, GL_COLOR_ATTACHMENT1}};
+    gl.glDrawBuffers(2, dual_routes[b.pick(3)]);
+    gl.glReadBuffer(b.coin() ? GL_COLOR_ATTACHMENT1 : GL_COLOR_ATTACHMENT0);
+    gl.glBindFramebuffer(GL_FRAMEBUFFER, s.single.fbo);
+    gl.glDrawBuffer(b.pick(4) ? GL_COLOR_ATTACHMENT0 : GL_NONE);
+    gl.glReadBuffer(b.pick(4) ? GL_COLOR_ATTACHMENT0 : GL_NONE);
+    if (s.has_default_framebuffer) {
+        gl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        gl.glDrawBuffer(b.coin() ? GL_BACK : GL_FRONT);
+        gl.glReadBuffer(b.coin() ? GL_BACK : GL_FRONT);
+    }
+    const GLuint fbos[4] = {0, s.single.fbo, s.dual.fbo, s.multisampled};
+    gl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbos[b.pick(4)]);
+    gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, fbos[b.pick(4)]);
+}
+
+void apply_textures(const HostScene &s, Bytes &b) {
+    for (int unit = 0; unit < 3; unit++) {
+        gl.glActiveTexture(GL_TEXTURE0 + unit);
+        const GLuint textures[4] = {0, s.textures[0], s.textures[1], s.textures[2]};
+        gl.glBindTexture(GL_TEXTURE_2D, textures[b.pick(4)]);
+        const GLuint samplers[3] = {0, s.samplers[0], s.samplers[1]};
+        gl.glBindSampler(unit, samplers[b.pick(3)]);
+    }
+    gl.glActiveTexture(GL_TEXTURE0 + b.pick(8));
+}
+
+void apply_pixel_store(const HostScene &s, Bytes &b) {
+    gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, b.coin() ? s.unpack_buffer : 0);
+    gl.glBindBuffer(GL_PIXEL_PACK_BUFFER, b.coin() ? s.pack_buffer : 0);
+    gl.glPixelStorei(GL_UNPACK_ALIGNMENT, 1 << b.pick(4));
+    gl.glPixelStorei(GL_UNPACK_ROW_LENGTH, b.pick(2) * 7);
+    gl.glPixelStorei(GL_UNPACK_SKIP_PIXELS, b.pick(2) * 3);
+    gl.glPixelStorei(GL_UNPACK_SKIP_ROWS, b.pick(2) * 2);
+    gl.glPixelStorei(GL_PACK_ALIGNMENT, 1 << b.pick(4));
+    gl.glPixelStorei(GL_PACK_ROW_LENGTH, b.pick(2) * 5);
+    gl.glPixelStorei(GL_PACK_SKIP_PIXELS, b.pick(2));
+    gl.glPixelStorei(GL_PACK_SKIP_ROWS, b.pick(2));
+}
+
+void apply_blending(Bytes &b) {
+    for (GLuint buffer = 0; buffer < 2; buffer++) {
+        unsigned mask = b.next();
+        gl.glColorMaski(buffer, mask & 1, (mask >> 1) & 1, (mask >> 2) & 1, (mask >> 3) & 1);
+        if (mask & 16)
+            gl.glEnablei(GL_BLEND, buffer);
+        else
+            gl.glDisablei(GL_BLEND, buffer);
+        gl.glBlendFuncSeparatei(buffer, factors[b.pick(9)], factors[b.pick(9)], factors[b.pick(9)],
+                                factors[b.pick(9)]);
+        gl.glBlendEquationSeparatei(buffer, equations[b.pick(5)], equations[b.pick(5)]);
+    }
+    scene_gl.glBlendColor(b.pick(5) / 4.0f, 0.25f, 0.5f, 0.75f);
+}
+
+void apply_capabilities(const HostScene &s, Bytes &b) {
+    for (GLenum cap : caps)
+        set_enabled(cap, b.coin());
+    unsigned clips = b.next();
+    for (int i = 0; i < s.clip_count; i++)
+        set_enabled(GL_CLIP_DISTANCE0 + i, (clips >> (i % 8)) & 1);
+    if (s.compat) set_enabled(GL_ALPHA_TEST, b.coin());
+    if (s.compat) {
+        gl.glPolygonMode(GL_FRONT, polygon_modes[b.pick(3)]);
+        gl.glPolygonMode(GL_BACK, polygon_modes[b.pick(3)]);
+    } else {
+        gl.glPolygonMode(GL_FRONT_AND_BACK, polygon_modes[b.pick(3)]);
+    }
+    scene_gl.glDepthFunc(b.coin() ? GL_GREATER : GL_LESS);
+    scene_gl.glCullFace(b.coin() ? GL_FRONT : GL_BACK);
+}
+
+struct Reader {
+    Snapshot values;
+
+    void add(const std::string &name, long long v) { values.emplace_back(name, v); }
+    void ints(const std::string &name, GLenum pname, int n) {
+        GLint v[4] = {};
+        gl.glGetIntegerv(pname, v);
+        for (int k = 0; k < n; k++)
+            add(name + "[" + std::to_string(k) + "]", v[k]);
+    }
+    void indexed(const std::string &name, GLenum pname, GLuint index, int n) {
+        GLint v[4] = {};
+        gl.glGetIntegeri_v(pname, index, v);
+        for (int k = 0; k < n; k++)
+            add(name + "[" + std::to_string(k) + "]", v[k]);
+    }
+};
+
+void read_bindings(Reader &r) {
+    r.ints("program", GL_CURRENT_PROGRAM, 1);
+    r.ints("vertex array", GL_VERTEX_ARRAY_BINDING, 1);
+    r.ints("draw framebuffer", GL_DRAW_FRAMEBUFFER_BINDING, 1);
+    r.ints("read framebuffer", GL_READ_FRAMEBUFFER_BINDING, 1);
+    r.ints("active texture", GL_ACTIVE_TEXTURE, 1);
+    r.ints("unpack buffer", GL_PIXEL_UNPACK_BUFFER_BINDING, 1);
+    r.ints("pack buffer", GL_PIXEL_PACK_BUFFER_BINDING, 1);
+    r.ints("viewport", GL_VIEWPORT, 4);
+    r.ints("scissor box", GL_SCISSOR_BOX, 4);
+    r.ints("polygon mode", GL_POLYGON_MODE, 2);
+    r.ints("depth func", GL_DEPTH_FUNC, 1);
+    r.ints("cull face mode", GL_CULL_FACE_MODE, 1);
+}
+
+void read_pixel_store(Reader &r) {
+    const GLenum pnames[] = {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_PIXELS,
+                             GL_UNPACK_SKIP_ROWS, GL_PACK_ALIGNMENT,    GL_PACK_ROW_LENGTH,
+                             GL_PACK_SKIP_PIXELS, GL_PACK_SKIP_ROWS};
+    for (GLenum pname : pnames)
+        r.ints("pixel store " + std::to_string(pname), pname, 1);
+}
+
+void read_blending(Reader &r) {
+    for (GLuint buffer = 0; buffer < 2; buffer++) {
+        std::string b = " of draw buffer " + std::to_string(buffer);
+        r.indexed("colour mask" + b, GL_COLOR_WRITEMASK, buffer, 4);
+        r.add("blend enabled" + b, gl.glIsEnabledi(GL_BLEND, buffer));
+        for (GLenum pname : blend_queries)
+            r.indexed("blend " + std::to_string(pname) + b, pname, buffer, 1);
+    }
+    GLfloat colour[4] = {};
+    scene_gl.glGetFloatv(GL_BLEND_COLOR, colour);
+    r.add("blend colour red x 4", (long long)(colour[0] * 4));
+}
+
+void read_capabilities(const HostScene &s, Reader &r) {
+    for (GLenum cap : caps)
+        r.add("capability " + std::to_string(cap), gl.glIsEnabled(cap));
+    for (int i = 0; i < s.clip_count; i++)
+        r.add("clip distance " + std::to_string(i), gl.glIsEnabled(GL_CLIP_DISTANCE0 + i));
+    if (s.compat) r.add("alpha test", gl.glIsEnabled(GL_ALPHA_TEST));
+}
+
+void read_units(Reader &r) {
+    GLint active = get_int(GL_ACTIVE_TEXTURE);
+    for (int unit = 0; unit < 4; unit++) {
+        gl.glActiveTexture(GL_TEXTURE0 + unit);
+        std::string u = " on unit " + std::to_string(unit);
+        r.ints("texture 2D" + u, GL_TEXTURE_BINDING_2D, 1);
+        r.ints("sampler" + u, GL_SAMPLER_BINDING, 1);
+    }
+    gl.glActiveTexture(active);
+}
+
+// The read buffer and the first two draw buffers of each framebuffer the
+// host owns, and of the default framebuffer where there is one.
+void read_routes(const HostScene &s, Reader &r) {
+    GLint draw = get_int(GL_DRAW_FRAMEBUFFER_BINDING), read = get_int(GL_READ_FRAMEBUFFER_BINDING);
+    std::vector<std::pair<std::string, GLuint>> framebuffers = {{"single", s.single.fbo},
+                                                                {"dual", s.dual.fbo}};
+    if (s.has_default_framebuffer) framebuffers.emplace_back("default", 0);
+    for (const auto &[name, fbo] : framebuffers) {
+        gl.glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        r.ints("read buffer of " + name, GL_READ_BUFFER, 1);
+        r.ints("draw buffer 0 of " + name, GL_DRAW_BUFFER0, 1);
+        r.ints("draw buffer 1 of " + name, GL_DRAW_BUFFER1, 1);
+    }
+    gl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw);
+    gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
+}
+
+GLuint make_multisampled(GLuint *storage) {
+    GLuint fbo = 0;
+    scene_gl.glGenRenderbuffers(1, storage);
+    scene_gl.glBindRenderbuffer(GL_RENDERBUFFER, *storage);
+    scene_gl.glRenderbufferStorageMultisample(GL_RENDERBUFFER, 4, GL_RGBA8, 16, 16);
+    scene_gl.glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    gl.glGenFramebuffers(1, &fbo);
+    gl.glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    scene_gl.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                       *storage);
+    gl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return fbo;
+}
+
+} // namespace
+
+void scene_make(HostScene *s, Profile profile, bool has_default_framebuffer) {
+    load_scene_gl();
+    s->compat = profile == Profile::compat;
+    s->has_default_framebuffer = has_default_framebuffer;
+    s->clip_count = std::min(get_int(GL_MAX_CLIP_DISTANCES), 32);
+    s->program = host_program();
+    gl.glGenVertexArrays(1, &s->vao);
+    GLuint buffers[2];
+    gl.glGenBuffers(2, buffers);
+    for (GLuint b : buffers) {
+        gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, b);
+        gl.glBufferData(GL_PIXEL_UNPACK_BUFFER, 1 << 16, nullptr, GL_STREAM_DRAW);
+    }
+    gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    s->unpack_buffer = buffers[0];
+    s->pack_buffer = buffers[1];
+    for (GLuint &t : s->textures)
+        t = host_target(4, 4, 1, 0, 1, 1).texture;
+    gl.glGenSamplers(2, s->samplers);
+    for (GLuint sampler : s->samplers)
+        gl.glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    s->single = host_target(32, 32, 0.2f, 0.4f, 0.6f, 1.0f);
+    s->dual = host_target(32, 32, 0.1f, 0.1f, 0.1f, 1.0f);
+    s->dual_second = host_target(32, 32, 0, 0, 0, 1).texture;
+    gl.glBindFramebuffer(GL_FRAMEBUFFER, s->dual.fbo);
+    gl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, s->dual_second,
+                              0);
+    gl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    s->multisampled = make_multisampled(&s->multisampled_storage);
+}
+
+void scene_apply(const HostScene &s, const uint8_t *bytes, size_t size) {
+    Bytes b{bytes, size};
+    apply_routes(s, b);
+    gl.glUseProgram(b.coin() ? s.program : 0);
+    gl.glBindVertexArray(b.coin() ? s.vao : 0);
+    apply_textures(s, b);
+    apply_pixel_store(s, b);
+    gl.glViewport(b.small(), b.small(), b.next(), b.next());
+    apply_scissor(b);
+    apply_blending(b);
+    apply_capabilities(s, b);
+}
+
+Snapshot snapshot(const HostScene &s) {
+    Reader r;
+    read_bindings(r);
+    read_pixel_store(r);
+    read_blending(r);
+    read_capabilities(s, r);
+    read_units(r);
+    read_routes(s, r);
+    return r.values;
+}
+
+std::string differences(const Snapshot &before, const Snapshot &after,
+                        const std::vector<std::string> &allowed) {
+    std::ostringstream out;
+    if (before.size() != after.size()) out << "  snapshots of different scenes\n";
+    for (size_t k = 0; k < before.size() && k < after.size(); k++) {
+        const std::string &name = before[k].first;
+        bool skip = std::any_of(allowed.begin(), allowed.end(), [&](const std::string &prefix) {
+            return name.compare(0, prefix.size(), prefix) == 0;
+        });
+        if (!skip && before[k].second != after[k].second)
+            out << "  " << name << ": " << before[k].second << " became " << after[k].second
+                << "\n";
+    }
+    return out.str();
+}
+
+bool scene_owns_texture(const HostScene &s, GLuint name) {
+    const GLuint owned[] = {s.textures[0],    s.textures[1],  s.textures[2],
+                            s.single.texture, s.dual.texture, s.dual_second};
+    return name != 0 && std::find(std::begin(owned), std::end(owned), name) != std::end(owned);
+}

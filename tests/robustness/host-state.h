@@ -1,0 +1,67 @@
+// A host GL scene for robustness tests: objects of the host's own, a way to
+// put the context into a state chosen by a few bytes, and a snapshot of every
+// piece of state the renderer's entry points must leave as they found it.
+// Used by the fuzzers, the soak test and the fault regression tests.
+#ifndef OMBREL_TEST_HOST_STATE_H
+#define OMBREL_TEST_HOST_STATE_H
+
+#include "host.h"
+
+#include <stddef.h>
+#include <stdint.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Host objects made once per context. `single` has colour attachment 0,
+// `dual` attachments 0 and 1, `multisampled` a 4-sample renderbuffer.
+struct HostScene {
+    bool compat = false;
+    bool has_default_framebuffer = false;
+    int clip_count = 0;
+    GLuint program = 0, vao = 0, unpack_buffer = 0, pack_buffer = 0;
+    GLuint textures[3] = {}, samplers[2] = {};
+    HostTarget single, dual;
+    GLuint dual_second = 0, multisampled = 0, multisampled_storage = 0;
+};
+
+// Makes the scene's objects in the current context; leaves the default state.
+void scene_make(HostScene *scene, Profile profile, bool has_default_framebuffer);
+
+// Sets every piece of host state the snapshot covers from `bytes` (any
+// length; missing bytes count as 0), so that no state of an earlier input
+// carries over.
+void scene_apply(const HostScene &scene, const uint8_t *bytes, size_t size);
+
+// Named values, in a fixed order for one scene.
+using Snapshot = std::vector<std::pair<std::string, long long>>;
+
+Snapshot snapshot(const HostScene &scene);
+
+// One line per value that differs; empty when the snapshots agree.
+// Values whose name starts with one of `allowed` are not compared.
+std::string differences(const Snapshot &before, const Snapshot &after,
+                        const std::vector<std::string> &allowed = {});
+
+// Whether a texture name belongs to the host's scene; fuzzed calls must not
+// delete those from under it.
+bool scene_owns_texture(const HostScene &scene, GLuint name);
+
+// Extra host GL functions the scene needs beyond the harness's list.
+struct SceneGl {
+    void(APIENTRY *glGenRenderbuffers)(GLsizei, GLuint *);
+    void(APIENTRY *glDeleteRenderbuffers)(GLsizei, const GLuint *);
+    void(APIENTRY *glBindRenderbuffer)(GLenum, GLuint);
+    void(APIENTRY *glRenderbufferStorageMultisample)(GLenum, GLsizei, GLenum, GLsizei, GLsizei);
+    void(APIENTRY *glFramebufferRenderbuffer)(GLenum, GLenum, GLenum, GLuint);
+    void(APIENTRY *glGetFloatv)(GLenum, GLfloat *);
+    void(APIENTRY *glBlendColor)(GLfloat, GLfloat, GLfloat, GLfloat);
+    void(APIENTRY *glDepthFunc)(GLenum);
+    void(APIENTRY *glCullFace)(GLenum);
+    GLboolean(APIENTRY *glIsSampler)(GLuint);
+    GLboolean(APIENTRY *glIsBuffer)(GLuint);
+};
+
+extern SceneGl scene_gl;
+
+#endif
