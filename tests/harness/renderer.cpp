@@ -127,9 +127,11 @@ void *library() {
     return handle;
 }
 
-template <typename F> F entry(const char *method) {
+} // namespace
+
+void *native_symbol(const char *method) {
     std::string symbol = std::string("Java_marlith_sdk_ui_render_NativeGpu_") + method;
-    F f = (F)dlsym(library(), symbol.c_str());
+    void *f = dlsym(library(), symbol.c_str());
     if (!f) throw std::runtime_error(symbol + " is not exported");
     return f;
 }
@@ -142,6 +144,12 @@ jclass native_class() {
         jni()->DeleteLocalRef(local);
     }
     return cls;
+}
+
+namespace {
+
+template <typename F> F entry(const char *method) {
+    return (F)native_symbol(method);
 }
 
 template <typename R, typename... P, typename... A>

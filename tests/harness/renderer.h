@@ -63,6 +63,12 @@ jint gl_error();
 void close();
 } // namespace native
 
+// The exported function of a method, for calls that must not go through the
+// local frame of the namespace above; throws when it is not exported. Its
+// jclass argument can be native_class().
+void *native_symbol(const char *method);
+jclass native_class();
+
 // Names of the exported entry points, in the order of the Java class.
 extern const char *const entry_point_names[15];
 
