@@ -7,8 +7,8 @@
 HostGl gl;
 
 namespace {
-
 bool gl_loaded;
+}
 
 void load_host_gl() {
     if (gl_loaded) return;
@@ -24,6 +24,8 @@ void load_host_gl() {
 #undef HOST_GL_LOAD
     gl_loaded = true;
 }
+
+namespace {
 
 std::string egl_failure(const char *what) {
     char text[96];

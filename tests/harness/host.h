@@ -53,8 +53,10 @@ struct HostGl {
     HOST_GL_EXTRA(HOST_GL_FIELD)
 };
 
-// The host's GL functions, filled when the first host context is made.
+// The host's GL functions, filled when the first host context is made or by
+// load_host_gl; they call into whatever context is current on the thread.
 extern HostGl gl;
+void load_host_gl();
 
 enum class Profile { core, compat };
 
