@@ -1,0 +1,42 @@
+package marlith.sdk.ui.demo;
+
+import java.awt.Font;
+import java.awt.FontMetrics;
+import java.awt.Graphics2D;
+import java.awt.RenderingHints;
+import java.awt.image.BufferedImage;
+
+/**
+ * The text styles of the scene. Both painters draw with these fonts and measure with these
+ * metrics: whole-pixel advances (fractional metrics off) and greyscale anti-aliasing, so the glyph
+ * atlas and Java2D's own text lay out a string identically.
+ */
+enum Type {
+    CAPTION(Font.PLAIN, 12),
+    BODY(Font.PLAIN, 14),
+    LABEL(Font.BOLD, 14),
+    TITLE(Font.BOLD, 19),
+    HEADLINE(Font.BOLD, 26),
+    DISPLAY(Font.BOLD, 38);
+
+    final Font font;
+    final FontMetrics metrics;
+
+    Type(int style, int size) {
+        font = new Font(Font.SANS_SERIF, style, size);
+        Graphics2D g = new BufferedImage(1, 1, BufferedImage.TYPE_INT_ARGB).createGraphics();
+        applyHints(g);
+        metrics = g.getFontMetrics(font);
+        g.dispose();
+    }
+
+    /** The text rendering settings both painters use. */
+    static void applyHints(Graphics2D g) {
+        g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING, RenderingHints.VALUE_TEXT_ANTIALIAS_ON);
+        g.setRenderingHint(RenderingHints.KEY_FRACTIONALMETRICS, RenderingHints.VALUE_FRACTIONALMETRICS_OFF);
+    }
+
+    int width(String text) {
+        return metrics.stringWidth(text);
+    }
+}
