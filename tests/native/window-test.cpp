@@ -17,7 +17,6 @@ class WindowTest : public RendererTest {
   protected:
     void SetUp() override {
         RendererTest::SetUp();
-        load_recorder(RecorderKind::lookup);
         load_host_gl();
     }
 
@@ -29,10 +28,12 @@ class WindowTest : public RendererTest {
     }
 
     void open(jobject canvas, const char *jawt = OMBREL_JAWT_LIBRARY) {
+        load_recorder(recorder);
         native::open(canvas, jstr(jawt), sources_array(test_sources()));
     }
 
     void open_window() {
+        load_recorder(recorder);
         window = show_canvas(width, height);
         rec_reset();
         open(window.canvas);
@@ -41,6 +42,7 @@ class WindowTest : public RendererTest {
     }
 
     Window window;
+    RecorderKind recorder = RecorderKind::lookup;
 };
 
 const RecCall *only(const char *name) {
@@ -119,6 +121,14 @@ TEST_F(WindowTest, CloseDeletesObjectsThenReleasesAndDestroysTheContext) {
     EXPECT_EQ(rec_size(), 0) << "close or swap after close called GL or GLX";
 }
 
+TEST_F(WindowTest, LibraryWithoutGetProcAddressStillOpens) {
+    if (!in_child({})) return;
+    recorder = RecorderKind::direct;
+    open_window();
+    EXPECT_EQ(rec_calls("glCreateProgram").size(), 5u);
+    EXPECT_EQ(native::client_size(), ((jlong)width << 32) | height);
+}
+
 TEST_F(WindowTest, OnlyOneBackendAtATime) {
     open_window();
     rec_reset();
@@ -132,6 +142,7 @@ TEST_F(WindowTest, OnlyOneBackendAtATime) {
 }
 
 TEST_F(WindowTest, OpenAfterAttachIsRefused) {
+    load_recorder(recorder);
     HostContext host_context;
     ASSERT_EQ(host_open(&host_context, Profile::core, 4, 5), "");
     attach_ok();
