@@ -20,6 +20,7 @@ import java.awt.image.ConvolveOp;
 import java.awt.image.DataBufferInt;
 import java.awt.image.Kernel;
 import java.util.ArrayDeque;
+import java.util.Arrays;
 import java.util.Deque;
 import java.util.HashMap;
 import java.util.Map;
@@ -183,20 +184,34 @@ final class Java2DPainter implements Painter {
         g.draw(round(x + 0.75f, y + 0.75f, w - 1.5f, h - 1.5f, radius - 0.75f));
     }
 
-    // The backdrop under box, blurred at half size and stretched back over the box.
+    // The backdrop under box, blurred at half size and stretched back over the box. The half-size
+    // copy gets a margin as wide as the blur kernel, filled by repeating its edge pixels (as the
+    // GPU's clamp-to-edge sampling does), so that the blur reaches every pixel that is shown.
     private void drawFrosted(Rectangle box) {
         int pad = (int) Math.ceil(3 * Scene.BLUR);
         Rectangle src = new Rectangle(box.x - pad, box.y - pad, box.width + 2 * pad, box.height + 2 * pad)
                 .intersection(new Rectangle(0, 0, width, height));
-        BufferedImage half = new BufferedImage((src.width + 1) / 2, (src.height + 1) / 2, BufferedImage.TYPE_INT_RGB);
-        Graphics2D h = half.createGraphics();
-        h.setRenderingHint(RenderingHints.KEY_INTERPOLATION, RenderingHints.VALUE_INTERPOLATION_BILINEAR);
-        h.drawImage(backdrop, 0, 0, half.getWidth(), half.getHeight(),
-                src.x, src.y, src.x + src.width, src.y + src.height, null);
-        h.dispose();
+        int w = (src.width + 1) / 2, h = (src.height + 1) / 2, m = kernelRadius(Scene.BLUR / 2);
+        BufferedImage half = new BufferedImage(w + 2 * m, h + 2 * m, BufferedImage.TYPE_INT_RGB);
+        Graphics2D g2 = half.createGraphics();
+        g2.setRenderingHint(RenderingHints.KEY_INTERPOLATION, RenderingHints.VALUE_INTERPOLATION_BILINEAR);
+        g2.drawImage(backdrop, m, m, m + w, m + h, src.x, src.y, src.x + src.width, src.y + src.height, null);
+        g2.dispose();
+        clampEdges(((DataBufferInt) half.getRaster().getDataBuffer()).getData(), w + 2 * m, h + 2 * m, m);
         BufferedImage blurred = blur(half, Scene.BLUR / 2);
-        g.drawImage(blurred, src.x, src.y, src.x + src.width, src.y + src.height,
-                0, 0, blurred.getWidth(), blurred.getHeight(), null);
+        g.drawImage(blurred, src.x, src.y, src.x + src.width, src.y + src.height, m, m, m + w, m + h, null);
+    }
+
+    // Fills the margin m around the inner rectangle of an image with its nearest edge pixels.
+    private static void clampEdges(int[] px, int stride, int rows, int m) {
+        int right = stride - m - 1, bottom = rows - m - 1;
+        for (int y = m; y <= bottom; y++) {
+            int row = y * stride;
+            Arrays.fill(px, row, row + m, px[row + m]);
+            Arrays.fill(px, row + right + 1, row + stride, px[row + right]);
+        }
+        for (int y = 0; y < m; y++) System.arraycopy(px, m * stride, px, y * stride, stride);
+        for (int y = bottom + 1; y < rows; y++) System.arraycopy(px, bottom * stride, px, y * stride, stride);
     }
 
     @Override
@@ -223,9 +238,9 @@ final class Java2DPainter implements Painter {
         g.drawString(text, Math.round(x), Math.round(baseline));
     }
 
-    /** A separable Gaussian blur of sigma pixels; the border is left as it is. */
+    /** A separable Gaussian blur of sigma pixels; a border as wide as the kernel radius is left as it is. */
     static BufferedImage blur(BufferedImage source, float sigma) {
-        int radius = (int) Math.ceil(3 * sigma);
+        int radius = kernelRadius(sigma);
         float[] weights = new float[2 * radius + 1];
         float total = 0;
         for (int i = -radius; i <= radius; i++) {
@@ -237,6 +252,10 @@ final class Java2DPainter implements Painter {
                 .filter(source, null);
         return new ConvolveOp(new Kernel(1, weights.length, weights), ConvolveOp.EDGE_NO_OP, null)
                 .filter(across, null);
+    }
+
+    private static int kernelRadius(float sigma) {
+        return (int) Math.ceil(3 * sigma);
     }
 
     private static RoundRectangle2D round(float x, float y, float w, float h, float radius) {

@@ -10,7 +10,7 @@ final class Scene {
     static final int BASE = 0x0D1233;
     static final int ACCENT = 0x6A4DFF;
     /** Blur strength under frosted glass, in pixels (Gaussian sigma). */
-    static final float BLUR = 12f;
+    static final float BLUR = 20f;
 
     static final float MARGIN = 24, GAP = 20, SIDEBAR = 232, HEADER = 72, STATS = 128, ROW = 58;
 
@@ -94,8 +94,8 @@ final class Scene {
 
         sidebarContent(side);
         header(x0, MARGIN, cw);
-        stat(x0, statsY, cardW, "FRAME TIME", String.format("%.1f", hud.frameMillis), "ms", "averaged over half a second",
-                VIOLET, 0);
+        String millis = hud.fps <= 0 ? "—" : String.format(hud.frameMillis < 100 ? "%.1f" : "%.0f", hud.frameMillis);
+        stat(x0, statsY, cardW, "FRAME TIME", millis, "ms", "averaged over half a second", VIOLET, 0);
         stat(x0 + cardW + GAP, statsY, cardW, "GLASS PANELS", "8", "", "frosted, refracting, lit", TEAL, 1);
         stat(x0 + 2 * (cardW + GAP), statsY, cardW, "DRAWS / FRAME", Integer.toString(hud.records), "",
                 "shapes, glass and glyphs", AMBER, 2);
@@ -117,8 +117,6 @@ final class Scene {
 
     private void orb(float cx, float cy, float r, int argb) {
         p.fill(cx - r, cy - r, 2 * r, 2 * r, r, argb);
-        float s = 0.55f * r;
-        p.fill(cx - 0.62f * r, cy - 0.72f * r, s, s, s / 2, 0x33FFFFFF);
     }
 
     private void sidebarContent(Box b) {
@@ -165,7 +163,7 @@ final class Scene {
         String info = String.format("frame %d  ·  %d × %d", hud.frame, (int) width, (int) height);
         p.text(info, x + 26 + Type.HEADLINE.width("Overview") + 18, y + 44, Type.BODY, FAINT);
 
-        String fps = String.format("%.1f fps", hud.fps);
+        String fps = hud.fps > 0 ? String.format("%.1f fps", hud.fps) : "— fps";
         float pillW = Type.LABEL.width(fps) + 46, pillX = x + w - pillW - 20, pillY = y + 20;
         p.fill(pillX, pillY, pillW, 32, 16, 0x24FFFFFF);
         p.stroke(pillX, pillY, pillW, 32, 16, 1, 0x33FFFFFF);
