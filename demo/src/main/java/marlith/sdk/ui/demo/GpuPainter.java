@@ -17,7 +17,7 @@ import marlith.sdk.ui.render.NativeGpu;
  * a refresh with no glass before it in the submit ends the submit (whose capture nobody uses)
  * instead of adding a second capture to it.
  */
-final class GpuPainter implements Painter {
+public final class GpuPainter implements Painter {
     static final int GL_BACK = 0x0405;
     /** Corner smoothing of every rounded rectangle: a soft squircle. */
     private static final float SMOOTHING = 0.6f;
@@ -33,7 +33,7 @@ final class GpuPainter implements Painter {
     private int submitted;
 
     /** Starts a frame for a window of width × height pixels with the pointer at (mx, my). */
-    void begin(int width, int height, float mx, float my) {
+    public void begin(int width, int height, float mx, float my) {
         this.width = width;
         this.height = height;
         this.mx = mx;
@@ -44,7 +44,7 @@ final class GpuPainter implements Painter {
     }
 
     /** Draws the frame's remaining records into the back buffer; returns how many it drew in all. */
-    int end() {
+    public int end() {
         flush();
         return submitted;
     }
@@ -56,7 +56,8 @@ final class GpuPainter implements Painter {
         glass = frosted = false;
     }
 
-    void delete() {
+    /** Deletes the glyph atlas texture. */
+    public void delete() {
         atlas.delete();
     }
 

@@ -32,8 +32,9 @@ import java.util.Map;
  * rim-lit; the bevel's refraction has no Java2D counterpart and is left out. Shadows are blurred
  * sprites made once per shape and reused, as a Java2D application would.
  */
-final class Java2DPainter implements Painter {
-    final BufferedImage image;
+public final class Java2DPainter implements Painter {
+    /** The frame being painted. */
+    public final BufferedImage image;
     private final BufferedImage backdrop;
     private final int[] pixels, backdropPixels;
     private final Graphics2D g;
@@ -43,7 +44,7 @@ final class Java2DPainter implements Painter {
     private float mx, my;
     private int draws;
 
-    Java2DPainter(int width, int height) {
+    public Java2DPainter(int width, int height) {
         this.width = width;
         this.height = height;
         image = new BufferedImage(width, height, BufferedImage.TYPE_INT_RGB);
@@ -58,7 +59,7 @@ final class Java2DPainter implements Painter {
     }
 
     /** Starts a frame with the pointer at (mx, my). */
-    void begin(float mx, float my) {
+    public void begin(float mx, float my) {
         this.mx = mx;
         this.my = my;
         g.setClip(null);
@@ -67,7 +68,7 @@ final class Java2DPainter implements Painter {
     }
 
     /** Ends the frame; returns how many shapes, glass panels and texts it drew. */
-    int end() {
+    public int end() {
         return draws;
     }
 
@@ -79,10 +80,12 @@ final class Java2DPainter implements Painter {
         g.fillRect(0, 0, width, height);
         int glow = scale(accent, 0.8f);
         float t = time;
-        glow(0.25f + 0.10f * (float) Math.sin(t * 0.21f), 0.78f + 0.10f * (float) Math.cos(t * 0.17f), 0.55f, 0.55f, glow);
-        glow(0.80f + 0.08f * (float) Math.cos(t * 0.13f), 0.30f + 0.12f * (float) Math.sin(t * 0.19f), 0.50f, 0.44f, glow);
-        glow(0.55f + 0.15f * (float) Math.sin(t * 0.11f + 1.7f), 0.05f + 0.10f * (float) Math.cos(t * 0.23f), 0.45f,
-                0.33f, glow);
+        glow(0.25f + 0.10f * (float) Math.sin(t * 0.21f), 0.78f + 0.10f * (float) Math.cos(t * 0.17f),
+                0.55f, 0.55f, glow);
+        glow(0.80f + 0.08f * (float) Math.cos(t * 0.13f), 0.30f + 0.12f * (float) Math.sin(t * 0.19f),
+                0.50f, 0.44f, glow);
+        glow(0.55f + 0.15f * (float) Math.sin(t * 0.11f + 1.7f), 0.05f + 0.10f * (float) Math.cos(t * 0.23f),
+                0.45f, 0.33f, glow);
         g.setColor(new Color(255, 255, 255, 13));
         for (int x = 32; x < width; x += 32) g.fillRect(x, 0, 1, height);
         for (int y = 32; y < height; y += 32) g.fillRect(0, height - y, width, 1);
@@ -130,8 +133,9 @@ final class Java2DPainter implements Painter {
             int argb) {
         draws++;
         int b = Math.round(blur), pad = (int) Math.ceil(1.5f * b) + 2;
-        BufferedImage sprite = shadows.computeIfAbsent(Math.round(w) + "x" + Math.round(h) + "r" + radius + "b" + b
-                + "#" + Integer.toHexString(argb), k -> shadowSprite(Math.round(w), Math.round(h), radius, b, pad, argb));
+        String key = Math.round(w) + "x" + Math.round(h) + "r" + radius + "b" + b + "#" + Integer.toHexString(argb);
+        BufferedImage sprite = shadows.computeIfAbsent(key,
+                k -> shadowSprite(Math.round(w), Math.round(h), radius, b, pad, argb));
         Shape clip = g.getClip();
         if (knockout) {
             Area area = new Area(clip != null ? clip : new Rectangle(0, 0, width, height));
@@ -272,7 +276,8 @@ final class Java2DPainter implements Painter {
     }
 
     private static Color withAlpha(int rgb, float alpha) {
-        return new Color(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF, Math.round(255 * Math.min(Math.max(alpha, 0), 1)));
+        int a = Math.round(255 * Math.min(Math.max(alpha, 0), 1));
+        return new Color(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF, a);
     }
 
     private static int scale(int rgb, float f) {

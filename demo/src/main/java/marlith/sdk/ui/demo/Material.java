@@ -15,5 +15,5 @@ package marlith.sdk.ui.demo;
  * @param shade shade across the bevel on the far side
  * @param sheen radius of the sheen around the pointer
  */
-record Material(int tint, float tintAmount, float frost, float bevel, float refraction, float dispersion,
+public record Material(int tint, float tintAmount, float frost, float bevel, float refraction, float dispersion,
         float saturation, int highlight, int shade, float sheen) {}

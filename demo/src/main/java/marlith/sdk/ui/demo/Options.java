@@ -14,7 +14,8 @@ import java.nio.file.Path;
  * @param java2d render with Java2D into an image instead of the GPU into a window
  */
 record Options(int width, int height, int frames, Path screenshot, boolean java2d) {
-    static final String USAGE = "usage: ombrel-demo [--size WIDTHxHEIGHT] [--frames N] [--screenshot FILE.png] [--java2d]";
+    static final String USAGE =
+            "usage: ombrel-demo [--size WIDTHxHEIGHT] [--frames N] [--screenshot FILE.png] [--java2d]";
 
     static Options parse(String... args) {
         int width = 1280, height = 720, frames = 0;

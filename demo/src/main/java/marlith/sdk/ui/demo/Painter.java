@@ -6,7 +6,7 @@ package marlith.sdk.ui.demo;
  * Glass shows the backdrop as it was at the start of the frame or at the last {@link
  * #refreshBackdrop()}.
  */
-interface Painter {
+public interface Painter {
     /** The animated full-window background: a gradient of {@code base} with glows of {@code accent}. */
     void background(float time, int base, int accent);
 

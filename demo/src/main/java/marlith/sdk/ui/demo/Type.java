@@ -11,7 +11,7 @@ import java.awt.image.BufferedImage;
  * metrics: whole-pixel advances (fractional metrics off) and greyscale anti-aliasing, so the glyph
  * atlas and Java2D's own text lay out a string identically.
  */
-enum Type {
+public enum Type {
     CAPTION(Font.PLAIN, 12),
     BODY(Font.PLAIN, 14),
     LABEL(Font.BOLD, 14),
