@@ -283,6 +283,22 @@ TEST_P(IndexedBlend, AttachRestoresBlendThroughTheChosenCalls) {
         << "indexed names must be looked up exactly when the version or extension allows";
     expect_blend_calls(c.path);
 
+    // submit's capture sets the renderer's blending through the same calls.
+    HostTarget target = host_target(8, 8, 0, 0, 0, 1);
+    std::vector<float> none(1);
+    rec_reset();
+    native::submit(direct_float_buffer(none.data(), 0), 0, (jint)target.fbo, GL_COLOR_ATTACHMENT0,
+                   8, 8, 8, 8, 0, 0, 0);
+    expect_no_exception();
+    std::vector<const RecCall *> func =
+        rec_calls(c.path == BlendPath::core_indexed  ? "glBlendFuncSeparatei"
+                  : c.path == BlendPath::arb_indexed ? "glBlendFuncSeparateiARB"
+                                                     : "glBlendFuncSeparate");
+    ASSERT_EQ(func.size(), 2u) << "the capture's blending, then the restore";
+    int base = c.path == BlendPath::plain ? 0 : 1;
+    EXPECT_EQ(func[0]->i[base], GL_ONE);
+    EXPECT_EQ(func[0]->i[base + 1], GL_ONE_MINUS_SRC_ALPHA);
+
     GLint now[6];
     const GLenum pnames[6] = {GL_BLEND_SRC_RGB,   GL_BLEND_DST_RGB,      GL_BLEND_SRC_ALPHA,
                               GL_BLEND_DST_ALPHA, GL_BLEND_EQUATION_RGB, GL_BLEND_EQUATION_ALPHA};

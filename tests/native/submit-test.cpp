@@ -512,6 +512,34 @@ TEST_F(SubmitTest, TargetBuffersAreRestoredAfterTheCall) {
     }
 }
 
+// The default framebuffer of a pbuffer: single-buffered, drawn as GL_BACK and
+// read as GL_FRONT, the same pixels.
+TEST_F(RendererTest, DefaultFramebufferTargetGetsItsBuffersBack) {
+    start(Profile::compat, 4, 5, RecorderKind::lookup, 64, 48);
+    attach_ok();
+    gl.glClearColor(0, 0, 0, 0);
+    gl.glClear(GL_COLOR_BUFFER_BIT);
+    GLint draw_before = 0, read_before = 0;
+    gl.glGetIntegerv(GL_DRAW_BUFFER, &draw_before);
+    gl.glGetIntegerv(GL_READ_BUFFER, &read_before);
+    Stream s;
+    s.add(visible_shape());
+    rec_reset();
+    native::submit(s.buffer(), 1, 0, GL_BACK, 64, 48, 32, 24, 0, 0, 0);
+    expect_no_exception();
+    GLint draw = 0, read = 0;
+    gl.glGetIntegerv(GL_DRAW_BUFFER, &draw);
+    gl.glGetIntegerv(GL_READ_BUFFER, &read);
+    EXPECT_EQ(draw, draw_before);
+    EXPECT_EQ(read, read_before);
+    EXPECT_TRUE(rec_calls("glDrawBuffers").empty()) << "the default framebuffer takes glDrawBuffer";
+    std::vector<const RecCall *> routes = rec_calls("glDrawBuffer");
+    ASSERT_FALSE(routes.empty());
+    EXPECT_EQ(routes.back()->i[0], draw_before);
+    EXPECT_EQ(host_read(0, GL_BACK, 10, 40, 1, 1), std::vector<unsigned char>({0, 0, 128, 128}))
+        << "the shape was not drawn into the default framebuffer";
+}
+
 TEST_F(SubmitTest, EmptyStreamStillCapturesTheBackdrop) {
     Stream s;
     rec_reset();

@@ -121,6 +121,38 @@ TEST_F(WindowTest, CloseDeletesObjectsThenReleasesAndDestroysTheContext) {
     EXPECT_EQ(rec_size(), 0) << "close or swap after close called GL or GLX";
 }
 
+// The window binding has no host state to put back: the last program set up
+// stays current.
+TEST_F(WindowTest, OpenLeavesTheTextProgramCurrent) {
+    open_window();
+    std::vector<const RecCall *> made = rec_calls("glCreateProgram");
+    ASSERT_EQ(made.size(), 5u);
+    GLint current = 0;
+    gl.glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(current, made[4]->ret);
+}
+
+TEST_F(WindowTest, FailedShaderSetUpIsUndoneByClose) {
+    load_recorder(recorder);
+    window = show_canvas(width, height);
+    std::vector<std::string> sources = test_sources();
+    sources[6] = test_shader("broken-source-6.frag");
+    rec_reset();
+    native::open(window.canvas, jstr(OMBREL_JAWT_LIBRARY), sources_array(sources));
+    Thrown t = take_exception();
+    EXPECT_TRUE(t.pending);
+    EXPECT_EQ(native::client_size(), 0) << "a failed open must not count as open";
+    GlObjects created = created_in_log();
+    const RecCall *create = only("glXCreateContext");
+    ASSERT_TRUE(create);
+    native::close();
+    expect_no_exception();
+    expect_all_deleted(created, deleted_in_log());
+    const RecCall *destroy = only("glXDestroyContext");
+    ASSERT_TRUE(destroy) << "the context of the failed open was not destroyed";
+    EXPECT_EQ(destroy->i[1], create->ret);
+}
+
 TEST_F(WindowTest, LibraryWithoutGetProcAddressStillOpens) {
     if (!in_child({})) return;
     recorder = RecorderKind::direct;
