@@ -28,7 +28,6 @@ const GLenum caps[] = {GL_DEPTH_TEST,
                        GL_PRIMITIVE_RESTART,
                        GL_MULTISAMPLE,
                        GL_TEXTURE_CUBE_MAP_SEAMLESS};
-constexpr int cap_count = sizeof caps / sizeof caps[0];
 
 const GLenum factors[] = {GL_ZERO,
                           GL_ONE,
@@ -275,6 +274,42 @@ void read_routes(const HostScene &s, Reader &r) {
     gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
 }
 
+} // namespace
+
+std::vector<unsigned char> read_packed(GLuint fbo, GLenum buffer, int x, int y, int w, int h) {
+    // host_read packs rows by the alignment alone; a host state with a pack
+    // row length or skips would make it write past its vector.
+    const GLenum layout[3] = {GL_PACK_ROW_LENGTH, GL_PACK_SKIP_PIXELS, GL_PACK_SKIP_ROWS};
+    GLint saved[3];
+    for (int k = 0; k < 3; k++) {
+        saved[k] = get_int(layout[k]);
+        gl.glPixelStorei(layout[k], 0);
+    }
+    std::vector<unsigned char> pixels = host_read(fbo, buffer, x, y, w, h);
+    for (int k = 0; k < 3; k++)
+        gl.glPixelStorei(layout[k], saved[k]);
+    return pixels;
+}
+
+namespace {
+
+// A hash of the pixels of each texture the host keeps for sampling: no
+// entry point may write into a texture it was not given.
+void read_contents(const HostScene &s, Reader &r) {
+    GLint draw = get_int(GL_DRAW_FRAMEBUFFER_BINDING), read = get_int(GL_READ_FRAMEBUFFER_BINDING);
+    for (int k = 0; k < 3; k++) {
+        gl.glBindFramebuffer(GL_FRAMEBUFFER, s.probe);
+        gl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                  s.textures[k], 0);
+        unsigned long long hash = 1469598103934665603ull;
+        for (unsigned char byte : read_packed(s.probe, GL_COLOR_ATTACHMENT0, 0, 0, 4, 4))
+            hash = (hash ^ byte) * 1099511628211ull;
+        r.add("contents of host texture " + std::to_string(k), (long long)hash);
+    }
+    gl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw);
+    gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
+}
+
 GLuint make_multisampled(GLuint *storage) {
     GLuint fbo = 0;
     scene_gl.glGenRenderbuffers(1, storage);
@@ -320,6 +355,7 @@ void scene_make(HostScene *s, Profile profile, bool has_default_framebuffer) {
                               0);
     gl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
     s->multisampled = make_multisampled(&s->multisampled_storage);
+    gl.glGenFramebuffers(1, &s->probe);
 }
 
 void scene_apply(const HostScene &s, const uint8_t *bytes, size_t size) {
@@ -343,6 +379,7 @@ Snapshot snapshot(const HostScene &s) {
     read_capabilities(s, r);
     read_units(r);
     read_routes(s, r);
+    read_contents(s, r);
     return r.values;
 }
 

@@ -23,6 +23,8 @@ struct HostScene {
     GLuint textures[3] = {}, samplers[2] = {};
     HostTarget single, dual;
     GLuint dual_second = 0, multisampled = 0, multisampled_storage = 0;
+    // Reads the contents of `textures`, which no entry point may write.
+    GLuint probe = 0;
 };
 
 // Makes the scene's objects in the current context; leaves the default state.
@@ -32,6 +34,9 @@ void scene_make(HostScene *scene, Profile profile, bool has_default_framebuffer)
 // length; missing bytes count as 0), so that no state of an earlier input
 // carries over.
 void scene_apply(const HostScene &scene, const uint8_t *bytes, size_t size);
+
+// host_read under any host pack state: w x h RGBA bytes at (x, y).
+std::vector<unsigned char> read_packed(GLuint fbo, GLenum buffer, int x, int y, int w, int h);
 
 // Named values, in a fixed order for one scene.
 using Snapshot = std::vector<std::pair<std::string, long long>>;

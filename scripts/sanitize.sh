@@ -1,0 +1,59 @@
+#!/bin/sh
+# Builds the library, the GL call recorder and the native tests with ASan and
+# UBSan (OMBREL_SANITIZE) in build-asan, runs the native tests there with leak
+# checking, then the Java tests once in real java processes with the sanitized
+# library loaded. Any sanitizer report, JNI warning or test failure makes the
+# script exit non-zero.
+set -e
+cd "$(dirname "$0")/.."
+root="$PWD"
+build="$root/build-asan"
+logs="$build/sanitize-logs"
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOMBREL_SANITIZE=ON
+cmake --build "$build" -j2
+rm -rf "$logs"
+mkdir -p "$logs"
+
+libasan="$(gcc -print-file-name=libasan.so)"
+# Mesa unloads its driver when the last EGL display is terminated; leaks
+# allocated from the unloaded code could be neither symbolized nor
+# suppressed. Preloading the driver keeps it mapped for the whole process.
+driver=/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so
+[ -f "$driver" ] || { echo "sanitize: $driver is missing (libgl1-mesa-dri)" >&2; exit 1; }
+
+# The JVM handles SIGSEGV itself (implicit null checks, safepoints), so ASan
+# must leave that signal alone.
+status=0
+(
+    cd "$build"
+    LD_PRELOAD="$libasan $driver" \
+    ASAN_OPTIONS=detect_leaks=1:handle_segv=0 \
+    LSAN_OPTIONS="suppressions=$root/tests/robustness/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest -j2 -E '^java\.' --output-on-failure --output-log "$logs/native.log"
+) || status=1
+
+# The Java tests load the library into a plain java process: the ASan
+# runtime has to be preloaded there, and the JVM's own allocations are not
+# ours to leak-check. -Xcheck:jni reports JNI misuse as warnings, which fail
+# the run below.
+(
+    cd "$build"
+    LD_PRELOAD="$libasan" \
+    ASAN_OPTIONS=detect_leaks=0:handle_segv=0 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    JAVA_TOOL_OPTIONS=-Xcheck:jni \
+    ctest -R '^java\.' --output-on-failure --verbose --output-log "$logs/java.log"
+) > "$logs/java-console.log" 2>&1 || status=1
+cat "$logs/java-console.log"
+
+# A report printed by a process whose exit status went unchecked still
+# counts.
+if grep -E -l 'runtime error:|ERROR: (Address|Leak)Sanitizer|WARNING in native method|FATAL ERROR in native method' \
+    "$logs"/*.log; then
+    echo "sanitize: sanitizer or JNI reports above" >&2
+    status=1
+fi
+[ "$status" -eq 0 ] && echo "sanitize: no sanitizer report, no JNI warning, every test passed"
+exit "$status"
