@@ -6,6 +6,7 @@
 // static constructors. Every entry point runs on the one Java thread on which
 // the renderer's GL context is current, so the globals need no locking.
 #include <jni.h>
+#include <stdint.h>
 
 #ifdef _WIN32
 #include <windows.h>
