@@ -306,8 +306,16 @@ void read_contents(const HostScene &s, Reader &r) {
             hash = (hash ^ byte) * 1099511628211ull;
         r.add("contents of host texture " + std::to_string(k), (long long)hash);
     }
+    // Detached again, so that a fuzzed framebuffer name cannot draw into it.
+    gl.glBindFramebuffer(GL_FRAMEBUFFER, s.probe);
+    gl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     gl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw);
     gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
+}
+
+GLuint texture_only(HostTarget t) {
+    gl.glDeleteFramebuffers(1, &t.fbo);
+    return t.texture;
 }
 
 GLuint make_multisampled(GLuint *storage) {
@@ -342,14 +350,16 @@ void scene_make(HostScene *s, Profile profile, bool has_default_framebuffer) {
     gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
     s->unpack_buffer = buffers[0];
     s->pack_buffer = buffers[1];
+    // Only the textures are kept: a framebuffer of a sampled texture would
+    // let a fuzzed target name draw into it.
     for (GLuint &t : s->textures)
-        t = host_target(4, 4, 1, 0, 1, 1).texture;
+        t = texture_only(host_target(4, 4, 1, 0, 1, 1));
     gl.glGenSamplers(2, s->samplers);
     for (GLuint sampler : s->samplers)
         gl.glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     s->single = host_target(32, 32, 0.2f, 0.4f, 0.6f, 1.0f);
     s->dual = host_target(32, 32, 0.1f, 0.1f, 0.1f, 1.0f);
-    s->dual_second = host_target(32, 32, 0, 0, 0, 1).texture;
+    s->dual_second = texture_only(host_target(32, 32, 0, 0, 0, 1));
     gl.glBindFramebuffer(GL_FRAMEBUFFER, s->dual.fbo);
     gl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, s->dual_second,
                               0);
