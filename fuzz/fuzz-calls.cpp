@@ -221,8 +221,8 @@ void call_submit(FuzzedDataProvider &in) {
     Thrown t = take_exception();
     if (!model.opened) return expect(t, "Renderer is not initialized", "submit");
     if (variant <= 2) return expect(t, "Invalid draw buffer or framebuffer parameters", "submit");
-    std::string refusal = expected_refusal(count, count * 64L, records.data(), surface, surface,
-                                           surface, surface, sigma);
+    std::string refusal = expected_refusal(count, count * 64L, true, records.data(), surface,
+                                           surface, surface, surface, sigma);
     expect(t, refusal, "submit");
 }
 
@@ -233,18 +233,15 @@ void call_background(FuzzedDataProvider &in) {
     expect(take_exception(), "", "background");
 }
 
-// Widths or heights from about 2^25 up crash Mesa's glTexImage2D, which
-// createTexture calls without a size check (a reported fault).
-int texture_size(FuzzedDataProvider &in) {
-    int size = fuzz_size(in, max_texture_size);
-    return skip_known_faults() && size > (1 << 20) ? max_texture_size + 1 : size;
-}
-
+// Sizes the context cannot hold are refused before the driver sees them:
+// Mesa aborts the process on a width of 2^25.
 void call_create_texture(FuzzedDataProvider &in) {
-    int width = texture_size(in), height = texture_size(in);
+    int width = fuzz_size(in, max_texture_size), height = fuzz_size(in, max_texture_size);
     jint name = native::create_texture(width, height);
     Thrown t = take_exception();
-    if (!model.opened || width <= 0 || height <= 0) {
+    bool holdable =
+        width > 0 && height > 0 && width <= max_texture_size && height <= max_texture_size;
+    if (!model.opened || !holdable) {
         require(name == 0, "a refused createTexture returned a name");
         return expect(t, "Invalid texture creation", "createTexture");
     }
@@ -254,20 +251,18 @@ void call_create_texture(FuzzedDataProvider &in) {
 }
 
 // A texture name to pass: a client texture, a name that is no texture, 0, a
-// negative one; never one of the host's own textures. `known_fault` marks
-// the call for which names that are no texture are a reported fault.
-jint fuzz_texture(FuzzedDataProvider &in, bool known_fault) {
+// negative one; never one of the host's own textures.
+jint fuzz_texture(FuzzedDataProvider &in) {
     if (!model.client_textures.empty() && in.ConsumeBool())
         return (jint)model.client_textures[in.ConsumeIntegralInRange<size_t>(
             0, model.client_textures.size() - 1)];
-    if (known_fault && skip_known_faults()) return 0;
     jint name = in.PickValueInArray({0, -1, 1 << 20, INT_MAX});
     return scene_owns_texture(scene, (GLuint)name) ? 0 : name;
 }
 
 // Sizes for the pixel transfers: small, zero, negative, large enough that
-// width x height x 4 overflows 32 bits, and (unless known faults are
-// skipped) large enough that it overflows 64 bits.
+// width x height x 4 overflows 32 bits, and large enough that it overflows
+// 64 bits.
 int fuzz_transfer_size(FuzzedDataProvider &in) {
     switch (in.ConsumeIntegralInRange(0, 7)) {
     case 0:
@@ -275,7 +270,7 @@ int fuzz_transfer_size(FuzzedDataProvider &in) {
     case 1:
         return in.PickValueInArray({65536, 1 << 20});
     case 2:
-        return skip_known_faults() ? 1 << 20 : in.PickValueInArray({INT_MAX, INT_MIN});
+        return in.PickValueInArray({INT_MAX, INT_MIN});
     default:
         return in.ConsumeIntegralInRange(1, 16);
     }
@@ -295,7 +290,7 @@ long pixel_buffer(FuzzedDataProvider &in, int width, int height, std::vector<voi
     default:
         break;
     }
-    long long wanted = (long long)width * height * 4;
+    __int128 wanted = (__int128)width * height * 4;
     long bytes = wanted >= 0 && wanted <= 4096 ? (long)wanted : 64;
     if (in.ConsumeIntegralInRange(0, 3) == 0) bytes = in.ConsumeIntegralInRange(0, 64);
     void *memory = malloc(bytes > 0 ? bytes : 1);
@@ -309,7 +304,7 @@ bool fits(long capacity, int width, int height) {
 }
 
 void call_upload(FuzzedDataProvider &in) {
-    jint texture = fuzz_texture(in, true);
+    jint texture = fuzz_texture(in);
     int x = in.ConsumeIntegralInRange(-2, 8), y = in.ConsumeIntegralInRange(-2, 8);
     int width = fuzz_transfer_size(in), height = fuzz_transfer_size(in);
     std::vector<void *> allocations;
@@ -338,7 +333,7 @@ void call_read_pixels(FuzzedDataProvider &in) {
 }
 
 void call_delete_texture(FuzzedDataProvider &in) {
-    jint texture = fuzz_texture(in, false);
+    jint texture = fuzz_texture(in);
     native::delete_texture(texture);
     expect(take_exception(), "", "deleteTexture");
     auto it =

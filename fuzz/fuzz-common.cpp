@@ -50,11 +50,6 @@ bool is_fixed_message(const std::string &message) {
     return message.rfind("Missing OpenGL entry point: ", 0) == 0;
 }
 
-bool skip_known_faults() {
-    const char *v = getenv("OMBREL_FUZZ_SKIP_KNOWN");
-    return v && *v == '1';
-}
-
 namespace {
 
 float from_bits(uint32_t bits) {
@@ -199,10 +194,10 @@ long long model_kind(float slot0) {
     return (long long)trunc(d);
 }
 
-std::string expected_refusal(int count, long long capacity, const float *records, int width,
-                             int height, float ui_width, float ui_height, float sigma) {
-    if (count < 0 || sigma > 32.0f || sigma < 0.0f || !(ui_height > 0.0f) || !(ui_width > 0.0f) ||
-        height <= 0 || width <= 0 || capacity < (long long)count * 64)
+std::string expected_refusal(int count, long long capacity, bool aligned, const float *records,
+                             int width, int height, float ui_width, float ui_height, float sigma) {
+    if (!aligned || count < 0 || sigma > 32.0f || sigma < 0.0f || !(ui_height > 0.0f) ||
+        !(ui_width > 0.0f) || height <= 0 || width <= 0 || capacity < (long long)count * 64)
         return "Invalid draw buffer or framebuffer parameters";
     int depth = 0;
     for (int i = 0; i < count; i++) {

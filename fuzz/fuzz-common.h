@@ -22,11 +22,6 @@ inline void require(bool ok, const std::string &what) {
 extern const char *const fixed_messages[];
 bool is_fixed_message(const std::string &message);
 
-// Set OMBREL_FUZZ_SKIP_KNOWN=1 to keep the inputs away from faults already
-// reported (see tests/robustness/findings-test.cpp), so a run explores past
-// them instead of stopping at the first.
-bool skip_known_faults();
-
 // A float biased to the values that break arithmetic: NaN, infinities,
 // signed zeros, the extremes, denormals, the edges of the int range.
 float fuzz_float(FuzzedDataProvider &in);
@@ -48,9 +43,10 @@ std::vector<float> fuzz_records(FuzzedDataProvider &in, int count, bool balance,
 long long model_kind(float slot0);
 
 // What submit must raise before it touches the target, or "" when the call
-// gets as far as the target. `capacity` counts floats.
-std::string expected_refusal(int count, long long capacity, const float *records, int width,
-                             int height, float ui_width, float ui_height, float sigma);
+// gets as far as the target. `capacity` counts floats; records that are not
+// float-aligned in memory are refused like a bad parameter.
+std::string expected_refusal(int count, long long capacity, bool aligned, const float *records,
+                             int width, int height, float ui_width, float ui_height, float sigma);
 
 // A direct FloatBuffer in native order over `floats` floats at `memory`,
 // which need not be 4-byte aligned.

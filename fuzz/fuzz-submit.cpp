@@ -104,7 +104,7 @@ Call decode(FuzzedDataProvider &in) {
     c.capacity = (long long)c.records.size();
     if (c.count > 0 && in.ConsumeIntegralInRange(0, 15) == 0)
         c.capacity -= in.ConsumeIntegralInRange(1, 64);
-    c.misalignment = skip_known_faults() || in.ConsumeIntegralInRange(0, 15) ? 0 : 1;
+    c.misalignment = in.ConsumeIntegralInRange(0, 15) ? 0 : 1;
     return c;
 }
 
@@ -112,8 +112,9 @@ Call decode(FuzzedDataProvider &in) {
 // or success is right: a name that is no framebuffer of the host's may be
 // one of the renderer's own.
 std::string expected(const Call &c) {
-    std::string refusal = expected_refusal(c.count, c.capacity, c.records.data(), c.width, c.height,
-                                           c.ui_width, c.ui_height, c.sigma);
+    std::string refusal =
+        expected_refusal(c.count, c.capacity, c.misalignment == 0, c.records.data(), c.width,
+                         c.height, c.ui_width, c.ui_height, c.sigma);
     if (!refusal.empty()) return refusal;
     if (c.target == scene.multisampled)
         return "Resolve MSAA to a single-sample framebuffer before drawing UI";

@@ -5,13 +5,12 @@
 # build-fuzz/corpus/<name>; a crash or a broken property is written to
 # build-fuzz/artifacts/ and fails the run.
 #
-# The inputs in fuzz/regressions/ reproduce faults already reported; they are
-# replayed first and fail the run until the library is fixed. With
-# OMBREL_FUZZ_SKIP_KNOWN=1 the fuzzers stay away from those faults so that a
-# run explores past them.
+# The inputs in fuzz/regressions/ reproduced faults found earlier; they are
+# replayed first and fail the run if a fault comes back.
 #
-# A longer run of one fuzzer: build-fuzz/fuzz-submit -max_total_time=3600
-# -handle_segv=0 -detect_leaks=0 build-fuzz/corpus/submit
+# A longer run of one fuzzer, after a first run of this script:
+#   ASAN_OPTIONS=detect_leaks=0:handle_segv=0 build-fuzz/fuzz-submit \
+#       -max_total_time=3600 -handle_segv=0 -detect_leaks=0 build-fuzz/corpus/submit
 set -e
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -31,28 +30,32 @@ for regression in fuzz/regressions/*; do
     [ -f "$regression" ] || continue
     name=$(basename "$regression")
     fuzzer="$build/fuzz-${name%%-*}"
-    if env -u OMBREL_FUZZ_SKIP_KNOWN "$fuzzer" $flags "$regression" \
-        >"$build/artifacts/replay-$name.log" 2>&1; then
-        echo "fuzz: $name no longer fails"
+    if "$fuzzer" $flags "$regression" >"$build/artifacts/replay-$name.log" 2>&1; then
+        echo "fuzz: regression $name passes"
     else
-        echo "fuzz: $name still fails (known fault, see $build/artifacts/replay-$name.log)"
+        echo "fuzz: regression $name FAILS again (see $build/artifacts/replay-$name.log)"
         status=1
     fi
 done
 
-for name in submit calls; do
+# fuzz-submit runs twice: on a core and on a compatibility profile context,
+# where binding an unused framebuffer name makes a framebuffer.
+for run in submit:core submit:compat calls:core; do
+    name="${run%%:*}"
+    profile="${run#*:}"
     corpus="$build/corpus/$name"
     mkdir -p "$corpus"
-    log="$build/artifacts/$name.log"
-    if "$build/fuzz-$name" $flags -max_total_time="$seconds" \
-        -artifact_prefix="$build/artifacts/$name-" "$corpus" "fuzz/corpus/$name" >"$log" 2>&1; then
+    log="$build/artifacts/$name-$profile.log"
+    if OMBREL_FUZZ_PROFILE="$profile" "$build/fuzz-$name" $flags -max_total_time="$seconds" \
+        -artifact_prefix="$build/artifacts/$name-$profile-" "$corpus" "fuzz/corpus/$name" \
+        >"$log" 2>&1; then
         result=passed
     else
         result=FAILED
         status=1
     fi
     runs=$(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "$log")
-    echo "fuzz: fuzz-$name $result: ${runs:-?} executions in ${seconds} s (log: $log)"
+    echo "fuzz: fuzz-$name ($profile profile) $result: ${runs:-?} executions in ${seconds} s (log: $log)"
     [ "$result" = passed ] || grep -E -m3 'runtime error|ERROR: AddressSanitizer|property broken' "$log" || true
 done
 exit "$status"
