@@ -32,7 +32,7 @@ public final class Scene {
         {"Frost blurred", "two passes at half size", "F", "step 2"},
         {"Panels refracted", "bevel bends the rim", "R", "step 3"},
         {"Glyphs drawn", "atlas of six type sizes", "A", "step 4"},
-        {"Clips pushed", "three levels, rounded", "C", "step 5"},
+        {"Clips pushed", "nested and rounded", "C", "step 5"},
         {"Shadows composited", "Gaussian, knocked out", "S", "step 6"},
         {"Frame presented", "glXSwapBuffers", "P", "step 7"},
     };
@@ -210,10 +210,10 @@ public final class Scene {
     }
 
     private void chart(float x, float y, float w, float h) {
-        p.text("Throughput", x + 24, y + 38, Type.TITLE, TEXT);
-        p.text("frames per second, last 60 seconds", x + 24, y + 58, Type.CAPTION, FAINT);
-        legend(x + w - 196, y + 34, VIOLET, "GPU");
-        legend(x + w - 120, y + 34, TEAL, "Java2D");
+        p.text("Waves", x + 24, y + 38, Type.TITLE, TEXT);
+        p.text("animated bars in a rounded clip", x + 24, y + 58, Type.CAPTION, FAINT);
+        legend(x + w - 190, y + 34, VIOLET, "swell");
+        legend(x + w - 110, y + 34, TEAL, "ripple");
 
         float ax = x + 24, ay = y + 80, aw = w - 48, ah = h - 104;
         p.pushClip(ax, ay, aw, ah, 16);
@@ -223,11 +223,11 @@ public final class Scene {
         float slot = aw / bars, bw = slot * 0.36f;
         for (int i = 0; i < bars; i++) {
             float phase = time * 0.9f + i * 0.45f;
-            float gpu = 0.55f + 0.25f * (float) Math.sin(phase) + 0.1f * (float) Math.sin(phase * 2.3f);
-            float cpu = 0.18f + 0.08f * (float) Math.sin(phase * 0.7f + 1);
+            float swell = 0.55f + 0.25f * (float) Math.sin(phase) + 0.1f * (float) Math.sin(phase * 2.3f);
+            float ripple = 0.18f + 0.08f * (float) Math.sin(phase * 0.7f + 1);
             float bx = ax + i * slot + slot * 0.5f - bw;
-            bar(bx, ay + ah, bw, gpu * ah, VIOLET);
-            bar(bx + bw + 2, ay + ah, bw, cpu * ah, TEAL);
+            bar(bx, ay + ah, bw, swell * ah, VIOLET);
+            bar(bx + bw + 2, ay + ah, bw, ripple * ah, TEAL);
         }
         p.popClip();
     }
@@ -273,7 +273,7 @@ public final class Scene {
         p.text(event[3], x + w - 14 - Type.CAPTION.width(event[3]), y + 27, Type.CAPTION, MUTED);
     }
 
-    // A clear lens drifting over the cards; it refracts them through its thick bevel.
+    // A lens drifting over the cards; its thick bevel bends them, its face frosts them.
     private void lens(float x0, float cw, float lowerY) {
         float r = 74;
         float cx = x0 + cw * (0.5f + 0.36f * sin(0.23f, 0));
