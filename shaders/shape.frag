@@ -22,6 +22,26 @@ uniform vec4 shapeClipRadii[32];    // corner radii
 uniform vec4 shapeClipHandles[32];  // corner smoothing
 uniform vec4 shapeClipInfo[32];     // spread, feather
 
+// A software rasterizer such as llvmpipe runs every branch of a shader for
+// every pixel, and a loop one time more than it turns. So the rounded boxes a
+// pixel is tested against (the draw's own and each open clip) are measured in
+// one do-while loop around a single copy of the distance code, and a branch
+// selects inputs rather than skipping work.
+
+// The p-norm k = (u.x^n + u.y^n)^(1/n) of a corner offset u (in corner radii,
+// both components above 0) and its gradient (u / k)^(n - 1), as (k, gradient).
+// Written around the larger component, whose power is factored out, it takes
+// three logarithms and four powers of two where pow would take ten.
+vec3 superellipse(vec2 u, float n) {
+    vec2 l = log2(u);
+    float top = max(l.x, l.y), gap = min(l.x, l.y) - top;
+    float sum = log2(1.0 + exp2(n * gap));
+    float larger = exp2((1.0 - n) / n * sum);
+    float smaller = larger * exp2((n - 1.0) * gap);
+    vec2 g = l.x >= l.y ? vec2(larger, smaller) : vec2(smaller, larger);
+    return vec3(exp2(top + sum / n), g);
+}
+
 // Signed distance (UI units, negative inside) from p, relative to the centre,
 // to a box of half size b, and the outward normal there. Corners are ordered
 // top-left, top-right, bottom-right, bottom-left (y down): r holds their radii
@@ -45,11 +65,23 @@ vec3 boxSdf(vec2 p, vec2 b, vec4 r, vec4 s) {
     }
     // Superellipse: the p-norm of the corner offset, divided by the length of
     // its gradient so that the value keeps measuring distance across the edge.
-    vec2 u = q / re;
-    float k = pow(pow(u.x, n) + pow(u.y, n), 1.0 / n);
-    vec2 g = pow(u / k, vec2(n - 1.0));
-    float gl = length(g);
-    return vec3((k - 1.0) * re / gl, sg * g / gl);
+    vec3 c = superellipse(q / re, n);
+    float gl = length(c.yz);
+    return vec3((c.x - 1.0) * re / gl, sg * c.yz / gl);
+}
+
+// The distance of boxSdf alone.
+float boxDistance(vec2 p, vec2 b, vec4 r, vec4 s) {
+    vec2 side = step(0.0, p);
+    float rad = max(mix(mix(r.x, r.y, side.x), mix(r.w, r.z, side.x), side.y), 0.0);
+    float smo = clamp(mix(mix(s.x, s.y, side.x), mix(s.w, s.z, side.x), side.y), 0.0, 1.0);
+    float n = 2.0 + 2.0 * smo;
+    float re = min(rad * 0.2928932 / (1.0 - exp2(-1.0 / n)), max(min(b.x, b.y), 0.0));
+    vec2 q = abs(p) - b + re;
+    if (q.x <= 0.0 || q.y <= 0.0) return max(q.x, q.y) - re;
+    if (smo <= 0.0 || re <= 0.0) return length(q) - re;
+    vec3 c = superellipse(q / re, n);
+    return (c.x - 1.0) * re / length(c.yz);
 }
 
 // Coverage 0..1 of the edge at distance d for a ramp of width w.
@@ -57,22 +89,16 @@ float edgeCoverage(float d, float w) {
     return clamp(0.5 - d / w, 0.0, 1.0);
 }
 
-// Product of the coverages of the open shaped clips at p; aa is one pixel in
-// UI units. Returns 0 as soon as one clip excludes p.
-float clipCoverage(vec2 p, float aa) {
-    float c = 1.0;
-    for (int i = 0; i < shapeClipCount; ++i) {
-        vec4 box = shapeClipRects[i];
-        vec2 info = shapeClipInfo[i].xy;
-        vec2 h = 0.5 * box.zw;
-        vec2 lp = p - box.xy - h;
-        float w = aa + max(info.y, 0.0);
-        vec2 o = abs(lp) - h - info.x;
-        if (max(o.x, o.y) >= 0.5 * w) return 0.0;
-        c *= edgeCoverage(boxSdf(lp, h, shapeClipRadii[i], shapeClipHandles[i]).x - info.x, w);
-        if (c <= 0.0) return 0.0;
-    }
-    return c;
+// Open clip i (0-based) seen from p: p relative to the clip's centre, its half
+// size, radii and smoothing, and its spread and feather.
+void clipBox(int i, vec2 p, out vec2 local, out vec2 halfSize, out vec4 radii, out vec4 handles,
+             out vec2 info) {
+    vec4 box = shapeClipRects[i];
+    halfSize = 0.5 * box.zw;
+    local = p - box.xy - halfSize;
+    radii = shapeClipRadii[i];
+    handles = shapeClipHandles[i];
+    info = shapeClipInfo[i].xy;
 }
 
 // Interleaved gradient noise in -0.5..0.5 of one 8-bit step, times amount.
@@ -104,7 +130,11 @@ float cornerInset(float y, float hy, float rad, float smo, float m) {
 // to its centre). Each row of the box is a span whose blur across x has a
 // closed form (erf); the blur across y is summed over rows, and only over rows
 // the box has, so the box's top and bottom edges cannot show up as steps.
-float shadowCoverage(vec2 p, vec2 b, vec4 r, vec4 s, float sigma) {
+// Only SHADOW_ROWS rows give the coverage; a pixel whose result goes unused
+// passes 1 and pays for one row.
+const int SHADOW_ROWS = 16;
+
+float shadowCoverage(vec2 p, vec2 b, vec4 r, vec4 s, float sigma, int rows) {
     vec2 o = abs(p) - b;
     if (max(o.x, o.y) > 3.0 * sigma) return 0.0;
     float maxR = max(max(r.x, r.y), max(r.z, r.w)) * 1.85;
@@ -114,17 +144,17 @@ float shadowCoverage(vec2 p, vec2 b, vec4 r, vec4 s, float sigma) {
     if (lo >= hi) return 0.0;
     float m = max(min(b.x, b.y), 0.0);
     float inv = 0.7071068 / sigma;
-    const int ROWS = 16;
-    float dy = (hi - lo) / float(ROWS);
+    float dy = (hi - lo) / float(SHADOW_ROWS);
     float sum = 0.0;
-    for (int i = 0; i < ROWS; ++i) {
+    int i = 0;
+    do {
         float y = lo + (float(i) + 0.5) * dy;
         bool top = y < 0.0;
         float x0 = -b.x + cornerInset(y, b.y, top ? r.x : r.w, top ? s.x : s.w, m);
         float x1 = b.x - cornerInset(y, b.y, top ? r.y : r.z, top ? s.y : s.z, m);
         float t = (y - p.y) / sigma;
         sum += exp(-0.5 * t * t) * (erf((x1 - p.x) * inv) - erf((x0 - p.x) * inv));
-    }
+    } while (++i < rows);
     // 0.5 from the erf difference, 1 / (sigma * sqrt(2 pi)) from the y weights.
     // The rows reach 3 sigma either way, which holds 99.73 % of the weight:
     // scale that up to 1 so that the inside of a large shadow is fully opaque.
@@ -138,33 +168,53 @@ void main() {
     vec2 centre = rect.xy + h;
     float w = aa + max(quality.x, 0.0);
     float spread = quality.y;
-    float cover;
-    if (kind == 4) {
-        float sigma = 0.5 * max(radius, 0.0);
-        vec2 sh = max(h + spread, 0.0);
-        vec4 sr = max(cornerRadii + spread, 0.0) * step(0.001, cornerRadii);
-        vec2 lp = vUi - centre - extra.xy;
-        cover = sigma < 0.5 * aa ? edgeCoverage(boxSdf(lp, sh, sr, cornerHandles).x, w)
-                                 : shadowCoverage(lp, sh, sr, cornerHandles, sigma);
-        // Knockout: leave the caster's own area clear, for translucent casters.
-        if (extra.z > 0.5 && cover > 0.0) {
-            cover *= 1.0 - edgeCoverage(boxSdf(vUi - centre, h, cornerRadii, cornerHandles).x, aa);
+    bool shadow = kind == 4;
+    float sigma = 0.5 * max(radius, 0.0);
+    // The record's own box: for a shadow the caster moved by the offset and
+    // grown by the spread, radii with it; otherwise the rectangle, whose
+    // spread is subtracted from the distance.
+    vec2 own = vUi - centre - (shadow ? extra.xy : vec2(0.0));
+    vec2 ownHalf = shadow ? max(h + spread, 0.0) : h;
+    vec4 ownRadii = shadow ? max(cornerRadii + spread, 0.0) * step(0.001, cornerRadii) : cornerRadii;
+    // Box 0 is the record's own, boxes 1 to shapeClipCount the open clips and,
+    // for a knockout shadow, the last one the caster's unmoved box.
+    bool knockout = shadow && extra.z > 0.5;
+    int boxes = 1 + shapeClipCount + (knockout ? 1 : 0);
+    float d = 0.0, clip = 1.0;
+    int i = 0;
+    do {
+        vec2 lp = own, b = ownHalf, info = vec2(0.0);
+        vec4 r = ownRadii, s = cornerHandles;
+        if (i > 0 && i <= shapeClipCount) clipBox(max(i - 1, 0), vUi, lp, b, r, s, info);
+        if (i > shapeClipCount) {
+            lp = vUi - centre;
+            b = h;
+            r = cornerRadii;
         }
-    } else {
-        float d = boxSdf(vUi - centre, h, cornerRadii, cornerHandles).x - spread;
-        if (kind == 3) {
-            // A band from width * (alignment - 1) inside to width * alignment
-            // outside the edge: 0 is an inside stroke, 0.5 centred, 1 outside.
-            float sw = max(extra.x, 0.0);
-            float outer = sw * clamp(extra.y, 0.0, 1.0);
-            cover = edgeCoverage(d - outer, w) - edgeCoverage(d - outer + sw, w);
+        float e = boxDistance(lp, b, r, s) - info.x;
+        if (i == 0) {
+            d = shadow ? e : e - spread;
+        } else if (i <= shapeClipCount) {
+            clip *= edgeCoverage(e, aa + max(info.y, 0.0));
         } else {
-            cover = edgeCoverage(d, w);
+            clip *= 1.0 - edgeCoverage(e, aa);
         }
+    } while (++i < boxes && clip > 0.0);
+    float cover;
+    bool soft = shadow && sigma >= 0.5 * aa;
+    float blurred = shadowCoverage(own, ownHalf, ownRadii, cornerHandles, sigma, soft ? SHADOW_ROWS : 1);
+    if (shadow) {
+        cover = soft ? blurred : edgeCoverage(d, w);
+    } else if (kind == 3) {
+        // A band from width * (alignment - 1) inside to width * alignment
+        // outside the edge: 0 is an inside stroke, 0.5 centred, 1 outside.
+        float sw = max(extra.x, 0.0);
+        float outer = sw * clamp(extra.y, 0.0, 1.0);
+        cover = edgeCoverage(d - outer, w) - edgeCoverage(d - outer + sw, w);
+    } else {
+        cover = edgeCoverage(d, w);
     }
-    float a = ink.a * cover;
-    if (a <= 0.0) discard;
-    a *= clipCoverage(vUi, aa);
+    float a = ink.a * cover * clip;
     if (a <= 0.0) discard;
     // Dither only the partly covered pixels, where long ramps would band.
     if (a < 1.0) a = clamp(a + dither(quality.z), 0.0, 1.0);
