@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds everything and runs every test suite: the Windows DLL under Wine, then
 # the Linux library with its native tests (embedded JVM, Mesa llvmpipe, Xvfb),
-# Java and window tests; the jar carries both libraries.
+# Java, window and demo tests (the jar carries both libraries), the same
+# suites again with ASan and UBSan, and each fuzzer for a bounded time.
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/ensure-packages.sh \
@@ -12,3 +13,5 @@ sh tests/wine/run.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOMBREL_WINDOWS_DLL="$PWD/build-win/ombrel-ui.dll"
 cmake --build build -j2
 (cd build && ctest --output-on-failure -j2)
+sh scripts/sanitize.sh
+sh scripts/fuzz.sh 60
