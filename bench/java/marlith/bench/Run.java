@@ -68,28 +68,26 @@ final class Run {
         return os.getProcessCpuTime() / 1e6;
     }
 
-    /** Frame times of one configuration: wall clock and process CPU, in milliseconds. */
+    /**
+     * Frame times of one configuration in milliseconds, and the process CPU time they took. The JVM
+     * reads CPU time in whole clock ticks, so only its mean over all frames is reported.
+     */
     static final class Times {
-        final List<Double> wall = new ArrayList<>(), cpu = new ArrayList<>();
+        final List<Double> wall = new ArrayList<>();
+        private final double firstCpu = cpuMillis();
         private long lastWall = System.nanoTime();
-        private double lastCpu = cpuMillis();
         private double spent;
 
         /** Marks the end of a frame (after its fence). */
         void lap() {
             long now = System.nanoTime();
-            double nowCpu = cpuMillis();
             wall.add((now - lastWall) / 1e6);
-            cpu.add(nowCpu - lastCpu);
             spent += (now - lastWall) / 1e6;
             lastWall = now;
-            lastCpu = nowCpu;
         }
 
-        /** Restarts the clocks without recording a frame. */
-        void restart() {
-            lastWall = System.nanoTime();
-            lastCpu = cpuMillis();
+        double cpuPerFrame() {
+            return (cpuMillis() - firstCpu) / wall.size();
         }
 
         boolean done(double budgetSeconds) {
@@ -106,9 +104,9 @@ final class Run {
 
     /** Appends the result line of one configuration: the same columns as the floor probe writes. */
     void report(String contestant, Config c, Times t) throws IOException {
-        String line = String.format(Locale.ROOT, "%s,%d,%d,%d,%d,%s,%d,%.4f,%.4f,%d,%.4f%n", contestant, width, height,
-                c.n(), c.g(), Analyze.number(c.sigma()), round, percentile(t.wall, 0.5), percentile(t.wall, 0.95),
-                t.wall.size(), percentile(t.cpu, 0.5));
+        String line = String.format(Locale.ROOT, "%s,%d,%d,%d,%d,%s,%d,%.4f,%.4f,%d,%.4f,%.4f%n", contestant, width,
+                height, c.n(), c.g(), Analyze.number(c.sigma()), round, percentile(t.wall, 0.5), percentile(t.wall, 0.95),
+                t.wall.size(), t.cpuPerFrame(), percentile(t.wall, 0));
         if (out == null) {
             System.out.print(line);
             return;
@@ -118,7 +116,7 @@ final class Run {
 
     /** Reports a configuration the contestant cannot draw (for example a blur beyond its limit). */
     void reportMissing(String contestant, Config c, String why) throws IOException {
-        String line = String.format(Locale.ROOT, "%s,%d,%d,%d,%d,%s,%d,n/a,n/a,0,n/a,%s%n", contestant, width, height,
+        String line = String.format(Locale.ROOT, "%s,%d,%d,%d,%d,%s,%d,n/a,n/a,0,n/a,n/a,%s%n", contestant, width, height,
                 c.n(), c.g(), Analyze.number(c.sigma()), round, why);
         if (out == null) {
             System.out.print(line);
