@@ -212,8 +212,7 @@ int main(int argc, char **argv) {
         Times t = measure(&s, o.budget);
         out << "floor," << o.width << "," << o.height << "," << c.n << "," << c.g << "," << c.sigma
             << "," << o.round << "," << percentile(t.wall, 0.5) << "," << percentile(t.wall, 0.95)
-            << "," << t.wall.size() << "," << t.cpu << ","
-            << percentile(t.wall, 0.0) << "\n";
+            << "," << t.wall.size() << "," << t.cpu << "," << percentile(t.wall, 0.0) << "\n";
         out.flush();
         if (!o.stages.empty()) stages(&s, o, c, std::max<int>(5, (int)t.wall.size() / 2));
         if (o.png.empty()) continue;
