@@ -3,8 +3,20 @@
 # server answers there, otherwise a private Xvfb, stopped again afterwards.
 # Exits with the command's status.
 # Usage: tests/with-xvfb.sh COMMAND [ARGUMENTS...]
+
+# A preloaded library (a sanitizer runtime) is meant for the command only, not
+# for the X server and the tools used here.
+if [ -n "${LD_PRELOAD+set}" ]; then
+    preload="$LD_PRELOAD"
+    unset LD_PRELOAD
+    run() { LD_PRELOAD="$preload" "$@"; }
+else
+    run() { "$@"; }
+fi
+
 if [ -n "$DISPLAY" ] && xdpyinfo >/dev/null 2>&1; then
-    exec "$@"
+    run "$@"
+    exit
 fi
 
 # Xvfb picks a free display number itself and writes it to the file, which
@@ -27,4 +39,6 @@ while ! grep -q '[0-9]' "$numberfile"; do
     sleep 0.1
 done
 
-DISPLAY=":$(tr -d '[:space:]' <"$numberfile")" "$@"
+DISPLAY=":$(tr -d '[:space:]' <"$numberfile")"
+export DISPLAY
+run "$@"
