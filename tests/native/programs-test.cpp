@@ -2,6 +2,7 @@
 // the GL info log as the message, clean-up after failures, and the uniform
 // and sampler set-up of a successful attach.
 #include "objects.h"
+#include "records.h"
 #include "renderer.h"
 
 #include <algorithm>
@@ -33,7 +34,7 @@ class Programs : public RendererTest, public ::testing::WithParamInterface<Profi
   protected:
     void SetUp() override {
         RendererTest::SetUp();
-        start(GetParam());
+        start(GetParam(), 4, 5, RecorderKind::lookup, 16, 16);
         rec_reset();
     }
 
@@ -185,16 +186,29 @@ TEST_P(Programs, EveryUniformIsLookedUpOnceInEachDrawProgram) {
     }
 }
 
-TEST_P(Programs, ReferenceShadersBuild) {
-    std::vector<std::string> sources;
-    try {
-        sources = reference_sources();
-    } catch (const std::exception &missing) {
-        GTEST_SKIP() << "reference shaders not present: " << missing.what();
-    }
-    native::attach(sources_array(sources));
+// The Java side's own shaders: they build, and they declare every uniform
+// with the type the renderer sets it with (a mismatch is a GL error).
+TEST_P(Programs, ReferenceShadersTakeEveryUniformTheRendererSets) {
+    native::attach(sources_array(reference_sources()));
     expect_no_exception();
     EXPECT_EQ(rec_calls("glCreateProgram").size(), 5u);
+    HostTarget target = host_target(64, 48, 0.2f, 0.4f, 0.6f, 1);
+    jint atlas = native::create_texture(2, 2);
+    Stream s;
+    s.add(record(fill_kind).rect(1, 1, 8, 8).ink(1, 0, 0, 1))
+        .add(push(2, 2, 20, 16, 3))
+        .add(record(glass_kind).rect(4, 4, 10, 10).ink(1, 1, 1, 0.5f))
+        .add(record(refresh_kind))
+        .add(record(text_kind).rect(6, 6, 4, 4).ink(1, 1, 1, 1).atlas((uint32_t)atlas))
+        .add(record(pop_kind))
+        .add(record(3).rect(10, 10, 8, 8).ink(0, 1, 0, 1));
+    native::submit(s.buffer(), s.count(), (jint)target.fbo, GL_COLOR_ATTACHMENT0, 64, 48, 32, 24, 6,
+                   0.5f, 0.5f);
+    expect_no_exception();
+    EXPECT_EQ(gl.glGetError(), (GLenum)GL_NO_ERROR) << "submit";
+    native::background(16, 16, 1.5f, 1, 1, 0x336699, 0xFFCC00);
+    EXPECT_EQ(gl.glGetError(), (GLenum)GL_NO_ERROR) << "background";
+    native::delete_texture(atlas);
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, Programs, ::testing::Values(Profile::core, Profile::compat),
