@@ -95,6 +95,9 @@ TEST_F(SubmitTest, InvalidParametersAreRefusedWithoutGl) {
     with("negative width", [](SubmitCall &c) { c.width = -5; });
     with("one float short", [](SubmitCall &c) { c.extra_capacity = -1; });
     with("count beyond the records", [](SubmitCall &c) { c.count = 3; });
+    // count x 64 wraps around in 32 bits for these.
+    with("count of 2^26", [](SubmitCall &c) { c.count = 1 << 26; });
+    with("largest count", [](SubmitCall &c) { c.count = INT_MAX; });
     for (const Case &k : cases) {
         SCOPED_TRACE(k.what);
         rec_reset();
@@ -230,6 +233,34 @@ TEST_F(SubmitTest, InvisibleRecordsCostNoCall) {
     EXPECT_EQ(rec_calls("glScissor").size(), 3u) << "one per drawn record and the restore";
 }
 
+// Java may hand over any float; none of them may crash the call, raise a GL
+// error or leave host state behind.
+TEST_F(SubmitTest, NonFiniteAndHugeValuesAreDrawnOrSkippedSafely) {
+    const float odd[] = {NAN, INFINITY, -INFINITY, 1e30f, -1e30f, 3e9f};
+    Stream s;
+    for (float v : odd) {
+        s.add(record(v).rect(1, 1, 4, 4).ink(1, 1, 1, 1));
+        s.add(record(fill_kind).rect(v, 1, 4, 4).ink(1, 1, 1, 1));
+        s.add(record(fill_kind).rect(1, 1, 4, 4).bounds(1, 1, v, v).ink(1, 1, 1, 1));
+        s.add(record(glass_kind).rect(1, 1, 4, 4).bounds(v, v, 4, 4).ink(1, 1, 1, v));
+    }
+    for (float ui : {NAN, INFINITY, 1e30f}) {
+        SubmitCall c = call;
+        c.ui_width = ui;
+        c.ui_height = ui;
+        submit(s, c);
+        take_exception();
+    }
+    submit(s);
+    expect_no_exception();
+    EXPECT_EQ(gl.glGetError(), (GLenum)GL_NO_ERROR);
+    GLint scissor_test = 1, draw = -1;
+    gl.glGetIntegerv(GL_SCISSOR_TEST, &scissor_test);
+    gl.glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
+    EXPECT_EQ(scissor_test, 0);
+    EXPECT_EQ(draw, 0);
+}
+
 TEST_F(SubmitTest, KindIsTruncatedTowardZero) {
     Stream s;
     s.add(record(-0.5f).rect(1, 1, 4, 4).ink(1, 1, 1, 1))
@@ -358,6 +389,13 @@ TEST_F(SubmitTest, ScissorBoxWidensRightAndTopEdgesToWholePixels) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(std::vector<long long>(boxes[0]->i, boxes[0]->i + 4),
               std::vector<long long>({20, 69, 20, 21}));
+
+    // A host box the record's bounds do not meet: nothing is drawn.
+    gl.glScissor(100, 0, 50, 20);
+    rec_reset();
+    submit(s, c);
+    expect_no_exception();
+    EXPECT_TRUE(rec_calls("glDrawArrays").empty());
     gl.glDisable(GL_SCISSOR_TEST);
 }
 
