@@ -214,6 +214,26 @@ TEST_F(SubmitTest, UniformTrafficFollowsProgramAndClipChanges) {
     EXPECT_EQ(record_trace(programs), want);
 }
 
+// A backdrop refresh forgets the current program, so the next draw makes it
+// current again and resends "view", but the clip stack it already has stays.
+TEST_F(SubmitTest, DrawAfterARefreshMakesItsProgramCurrentAgain) {
+    Record glass = record(glass_kind).rect(4, 4, 8, 8).ink(1, 1, 1, 1);
+    Stream s;
+    s.add(glass).add(record(refresh_kind)).add(glass);
+    rec_reset();
+    submit(s);
+    expect_no_exception();
+    std::vector<std::string> trace = record_trace(programs);
+    std::vector<std::string> changes;
+    for (const std::string &t : trace)
+        if (t.rfind("use ", 0) == 0 || t == "view" || t.rfind("shapeClipCount", 0) == 0 ||
+            t == "draw")
+            changes.push_back(t);
+    EXPECT_EQ(changes, std::vector<std::string>({"use glass", "view", "shapeClipCount=0", "draw",
+                                                 "use glass", "view", "draw"}));
+    EXPECT_EQ(rec_calls("glBlitFramebuffer").size(), 2u) << "the refresh captures again";
+}
+
 TEST_F(SubmitTest, InvisibleRecordsCostNoCall) {
     Stream s;
     s.add(visible_shape())
