@@ -419,6 +419,20 @@ TEST_F(SubmitTest, ScissorBoxWidensRightAndTopEdgesToWholePixels) {
     gl.glDisable(GL_SCISSOR_TEST);
 }
 
+// An infinite width or height is clamped to the target like any other
+// oversized bound: the record is drawn up to the target's edges.
+TEST_F(SubmitTest, InfiniteBoundsAreClampedToTheTarget) {
+    Stream s;
+    s.add(record(fill_kind).rect(0, 0, 32, 24).bounds(2, 2, INFINITY, INFINITY).ink(1, 1, 1, 1));
+    rec_reset();
+    submit(s);
+    expect_no_exception();
+    std::vector<const RecCall *> boxes = rec_calls("glScissor");
+    ASSERT_EQ(boxes.size(), 2u) << "the record was not drawn";
+    EXPECT_EQ(std::vector<long long>(boxes[0]->i, boxes[0]->i + 4),
+              std::vector<long long>({4, 0, 60, 44}));
+}
+
 std::vector<std::pair<int, int>> texture_sizes() {
     std::vector<std::pair<int, int>> sizes;
     for (const RecCall *c : rec_calls("glTexImage2D"))
