@@ -17,14 +17,15 @@ mkdir -p "$logs"
 
 # One test per area of the library: start-up and close, failed start-up,
 # the guard, the command stream, glass and backdrop refresh, client textures
-# and readback.
+# and readback, and the fault regressions.
 default_tests="ombrel-native-tests:Profiles/Lifecycle.AttachAgainAfterCloseWorks/core
 ombrel-native-tests:Profiles/Programs.OnlyTheFirstOfSeveralFailuresIsRaised/core
 ombrel-native-tests:Calls/GuardTest.EntryPointLeavesAnyHostStateAsItWas/compat_submit
 ombrel-native-tests:SubmitTest.ScissorBoxWidensRightAndTopEdgesToWholePixels
 ombrel-native-tests:Profiles/Pixels.BackdropRefreshLetsLaterGlassSeeEarlierGlass/core
 ombrel-native-tests:Profiles/Textures.UploadWritesRowsLowestFirstWhateverTheHostUnpackState/core
-ombrel-native-tests:Profiles/Textures.ReadPixelsNeverWritesPastTheRectangle/core"
+ombrel-native-tests:Profiles/Textures.ReadPixelsNeverWritesPastTheRectangle/core
+ombrel-robustness-tests:RendererTest.*Upload*:RendererTest.*ReadPixels*:RendererTest.*Misaligned*:RendererTest.*CreateTexture*"
 tests="${1:-$default_tests}"
 
 # Mesa unloads its driver when the last EGL display is terminated; a block
