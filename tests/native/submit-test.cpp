@@ -419,11 +419,21 @@ TEST_F(SubmitTest, ScissorBoxWidensRightAndTopEdgesToWholePixels) {
     gl.glDisable(GL_SCISSOR_TEST);
 }
 
-// An infinite width or height is clamped to the target like any other
-// oversized bound: the record is drawn up to the target's edges.
-TEST_F(SubmitTest, InfiniteBoundsAreClampedToTheTarget) {
+// Bounds that are not finite say nothing about where the record is, so the
+// record is skipped rather than stretched over the target; large finite
+// bounds are clamped.
+TEST_F(SubmitTest, NonFiniteBoundsSkipTheRecordAndHugeOnesAreClamped) {
+    for (float edge : {INFINITY, -INFINITY, NAN}) {
+        Stream s;
+        s.add(record(fill_kind).rect(0, 0, 32, 24).bounds(2, 2, edge, 8).ink(1, 1, 1, 1));
+        s.add(record(fill_kind).rect(0, 0, 32, 24).bounds(edge, 2, 8, 8).ink(1, 1, 1, 1));
+        rec_reset();
+        submit(s);
+        expect_no_exception();
+        EXPECT_TRUE(rec_calls("glDrawArrays").empty()) << "edge " << edge;
+    }
     Stream s;
-    s.add(record(fill_kind).rect(0, 0, 32, 24).bounds(2, 2, INFINITY, INFINITY).ink(1, 1, 1, 1));
+    s.add(record(fill_kind).rect(0, 0, 32, 24).bounds(2, 2, 1e30f, 1e30f).ink(1, 1, 1, 1));
     rec_reset();
     submit(s);
     expect_no_exception();
