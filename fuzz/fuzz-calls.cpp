@@ -46,6 +46,10 @@ struct Model {
 Model model;
 // Deletions the recorder saw since the last close.
 GlObjects deleted;
+// Objects of failed start-ups that a later attach overwrote: the renderer no
+// longer knows them, so the fuzzer deletes them itself between inputs to
+// keep a long run's memory bounded.
+GlObjects abandoned;
 
 void start() {
     JvmEnvironment().SetUp();
@@ -149,6 +153,7 @@ void call_attach(FuzzedDataProvider &in) {
         return expect(t, "Shader sources must be seven strings.", "attach");
     // A start-up after a failed one overwrites its names without deleting
     // them; only the latest set is the renderer's to release.
+    if (model.resources) append(&abandoned, model.owned);
     model.owned = created;
     deleted = GlObjects();
     model.resources = true;
@@ -427,6 +432,13 @@ void reset() {
     require(!take_exception().pending, "close raised");
     if (!model.client_textures.empty())
         gl.glDeleteTextures((GLsizei)model.client_textures.size(), model.client_textures.data());
+    for (GLuint p : abandoned.programs)
+        gl.glDeleteProgram(p);
+    gl.glDeleteTextures((GLsizei)abandoned.textures.size(), abandoned.textures.data());
+    gl.glDeleteFramebuffers((GLsizei)abandoned.framebuffers.size(), abandoned.framebuffers.data());
+    gl.glDeleteVertexArrays((GLsizei)abandoned.vertex_arrays.size(),
+                            abandoned.vertex_arrays.data());
+    abandoned = GlObjects();
     model = Model();
     deleted = GlObjects();
 }
