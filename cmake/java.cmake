@@ -84,8 +84,10 @@ if(OMBREL_TESTS)
     foreach(class IN LISTS arg_CLASSES)
       list(APPEND select --select-class marlith.sdk.ui.render.${class})
     endforeach()
+    # Checked JNI, and any JNI fault the JVM reports fails the test.
     add_test(NAME ${name}
-      COMMAND ${Java_JAVA_EXECUTABLE} -Djava.awt.headless=true ${arg_JVM_ARGS}
+      COMMAND sh ${PROJECT_SOURCE_DIR}/tests/window/jni-checked.sh
+        ${Java_JAVA_EXECUTABLE} -Xcheck:jni -Djava.awt.headless=true ${arg_JVM_ARGS}
         -jar ${OMBREL_JUNIT_JAR} --disable-banner --fail-if-no-tests --details=summary
         --class-path ${_tests_jar}:${OMBREL_JAR} ${select})
   endfunction()

@@ -114,6 +114,22 @@ TEST_P(Programs, ProgramThatDoesNotLinkReportsTheProgramLog) {
     expect_close_frees_everything();
 }
 
+// A failed attach keeps what it made until close; a new attach without close
+// deletes it first instead of piling up a second set of objects.
+TEST_P(Programs, AttachAfterAFailedAttachDeletesWhatTheFailedOneMade) {
+    attach_with(6, test_shader("broken-source-6.frag"));
+    expect_thrown(state_exception,
+                  host_compile_log(GL_FRAGMENT_SHADER, test_shader("broken-source-6.frag")));
+    GlObjects failed = created_in_log();
+    ASSERT_EQ(failed.programs.size(), 4u);
+    failed.shaders.clear(); // already deleted by the failed attach itself
+    rec_reset();
+    attach_ok();
+    expect_all_deleted(failed, deleted_in_log());
+    host_bind_names(failed);
+    expect_gone(failed);
+}
+
 TEST_P(Programs, OnlyTheFirstOfSeveralFailuresIsRaised) {
     std::vector<std::string> sources = test_sources();
     sources[0] = test_shader("broken-source-0.vert");
