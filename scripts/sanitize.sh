@@ -54,7 +54,7 @@ if grep -E -l 'runtime error:|ERROR: (Address|Leak)Sanitizer' "$logs"/*.log; the
     status=1
 fi
 # JNI faults the JVMs reported, judged as the window tests judge them
-# (jni-checked.sh lets through only the JDK's font code and JOGL).
+# (jni-checked.sh lets through only JOGL and the JDK's own font and AWT code).
 if ! sed -E 's/^[0-9]+: //' "$logs/java.log" >"$logs/java-plain.log" ||
     ! sh tests/window/jni-checked.sh cat "$logs/java-plain.log" >"$logs/jni-check.log"; then
     grep '^jni-checked:' "$logs/jni-check.log" >&2
