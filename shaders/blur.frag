@@ -48,8 +48,11 @@ void main() {
     // Pass axes: x along the blur, y across it.
     vec2 extent = first ? size : size.yx;
     vec2 at = floor(first ? gl_FragCoord.xy : gl_FragCoord.yx);
-    // Also 0 for NaN; below 0.05 the outer weights vanish and a pass copies.
-    float sg = sigma > 0.05 ? sigma : 0.0;
+    // The half-size copy averages 2 x 2 pixels and the glass reads the result
+    // back with bilinear filtering: together they blur by a variance of 1/4
+    // texel^2 already, which the passes leave out. Also 0 for NaN; below 0.05
+    // the outer weights vanish and a pass copies.
+    float sg = sigma > 0.05 ? sqrt(max(sigma * sigma - 0.25, 0.0025)) : 0.0;
     float s = max(1.0, sg / RATIO);
     float reach = ceil(3.0 * sg);
     vec2 coarse = ceil(extent / s);
