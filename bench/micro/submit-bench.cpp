@@ -293,6 +293,15 @@ void write_fits(std::ofstream &out, const char *what, const std::map<std::string
     auto [submit_slope, submit_intercept] = fit(ns, "BM_Submit");
     auto [raw_slope, raw_intercept] = fit(ns, "BM_RawLoop");
     char line[256];
+    for (long n : sizes) {
+        std::string key = "/" + std::to_string(n);
+        double submit = ns.count("BM_Submit" + key) ? ns.at("BM_Submit" + key) : 0;
+        double loop = ns.count("BM_RawLoop" + key) ? ns.at("BM_RawLoop" + key) : 0;
+        snprintf(line, sizeof line,
+                 "%s, N = %ld: submit %.0f ns per record, raw loop %.0f (%.3f)\n", what, n,
+                 submit / (double)n, loop / (double)n, submit / loop);
+        out << line;
+    }
     snprintf(line, sizeof line,
              "%s: submit %.0f ns per record + %.1f us per call; raw loop %.0f ns per record + "
              "%.1f us per call; submit / raw loop per record %.3f\n",
