@@ -129,7 +129,7 @@ rotate() {
 
 round=1
 while [ "$round" -le "$rounds" ]; do
-    echo "round $round of $rounds ($(cut -d' ' -f1-3 /proc/loadavg))"
+    echo "round $round of $rounds, load $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$out/meta.txt"
     order=$(rotate $(((round - 1) % 5)) $contestants)
     for group in $groups; do
         size=${group%%=*}
@@ -147,8 +147,9 @@ else
     failed=1
 fi
 
-echo "micro-benchmark ($(cut -d' ' -f1-3 /proc/loadavg))"
-if ! "$build/bench/ombrel-submit-bench" --summary "$out/micro.txt" >"$out/logs/micro.log" 2>&1; then
+echo "micro-benchmark, load $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$out/meta.txt"
+if ! "$build/bench/ombrel-submit-bench" --summary "$out/micro.txt" --benchmark_repetitions=5 \
+    --benchmark_enable_random_interleaving=true --benchmark_min_time=0.2 >"$out/logs/micro.log" 2>&1; then
     echo "bench: micro-benchmark failed, see $out/logs/micro.log" >&2
     failed=1
 fi
