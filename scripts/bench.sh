@@ -141,7 +141,7 @@ while [ "$round" -le "$rounds" ]; do
 done
 
 if grep -q "ES2Pipeline\|es2" "$out"/logs/javafx-*round1.log 2>/dev/null; then
-    echo "javafx: $(grep -m1 -i 'renderer:' "$out"/logs/javafx-*round1.log | sed 's/^ *//')" >>"$out/meta.txt"
+    echo "javafx: $(cat "$out"/logs/javafx-*round1.log | grep -m1 -i 'renderer:' | sed 's/^ *//')" >>"$out/meta.txt"
 else
     echo "bench: JavaFX did not use the ES2 pipeline" >&2
     failed=1

@@ -22,6 +22,7 @@
 namespace {
 
 constexpr int warmup_frames = 3;
+constexpr double warmup_seconds = 0.5;
 constexpr int min_frames = 5;
 constexpr int max_frames = 240;
 constexpr int picture_frame = 90;
@@ -140,8 +141,11 @@ struct Times {
 // Frame times in ms, fence to fence, for about `budget` seconds.
 Times measure(Scene *s, double budget) {
     int f = 0;
-    for (; f < warmup_frames; ++f)
-        s->frame(f, true);
+    auto start = std::chrono::steady_clock::now();
+    while (f < warmup_frames ||
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() <
+               warmup_seconds)
+        s->frame(f++, true);
     Times t;
     double spent = 0;
     auto last = std::chrono::steady_clock::now();

@@ -388,6 +388,14 @@ final class Analyze {
             }
         }
         line(String.format(Locale.ROOT, "- Ours ÷ floor at most %.2f (%s; target ≤ 1.10).", worst, where));
+        Path micro = dir.resolve("micro.txt");
+        if (Files.exists(micro)) {
+            List<String> perSize = new ArrayList<>();
+            for (String l : Files.readAllLines(micro)) {
+                if (l.startsWith("wall, N = ")) perSize.add(l.substring(6, l.indexOf(':')) + " " + l.substring(l.lastIndexOf('(')));
+            }
+            line("- submit ÷ raw loop per record (wall): " + String.join(", ", perSize) + " (target ≤ 1.10).");
+        }
         Key s4 = new Key(1280, 720, 200, 1, 4f), s32 = new Key(1280, 720, 200, 1, 32f);
         if (keys.contains(s4) && keys.contains(s32)) {
             double[] e32 = error(OURS, s32);

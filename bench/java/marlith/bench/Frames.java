@@ -20,7 +20,10 @@ interface Frames {
         for (Run.Config c : run.configs) {
             frames.prepare(c);
             int index = 0;
-            for (; index < Run.WARMUP_FRAMES; index++) frames.frame(index, true);
+            long start = System.nanoTime();
+            while (index < Run.WARMUP_FRAMES || System.nanoTime() - start < Run.WARMUP_SECONDS * 1e9) {
+                frames.frame(index++, true);
+            }
             Run.Times times = new Run.Times();
             while (!times.done(run.budget)) {
                 frames.frame(index++, true);

@@ -17,7 +17,10 @@ import java.util.Locale;
  * pictures go. Parsed from the same options the C++ floor probe takes.
  */
 final class Run {
+    /** Frames drawn before timing starts: at least this many, and for at least WARMUP_SECONDS. */
     static final int WARMUP_FRAMES = 3;
+    /** Long enough for the JIT to compile the per-frame Java code of every contestant. */
+    static final double WARMUP_SECONDS = 0.5;
     static final int MIN_FRAMES = 5;
     static final int MAX_FRAMES = 240;
     /** The frame written as PNG, with and without the glass. */
