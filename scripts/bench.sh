@@ -4,8 +4,10 @@
 #
 #   sh scripts/bench.sh [--quick] [--rounds N] [--out DIR] [--default-malloc]
 #
-# Contestants, run in turn for every configuration in each round (the order
-# rotates from round to round so that drifting machine load spreads evenly):
+# Contestants, run in turn for every configuration in each round. The order
+# rotates from round to round so that drifting machine load spreads evenly;
+# ombrel and floor always run back to back, in alternating order, because
+# their ratio is the finest one measured:
 #   ombrel        ombrel-ui through its Java API on an AWT Canvas
 #   floor         the same GL work issued directly from C++ (bench/floor)
 #   javafx        JavaFX, ES2 pipeline forced onto llvmpipe
@@ -61,7 +63,7 @@ else
 1280x720=200:1:16,200:0:0,0:1:16,0:0:0,1000:1:16,1000:0:0,200:8:16,200:1:0,200:1:4,200:1:32
 1920x1080=200:1:16,200:0:0"
 fi
-contestants="ombrel floor javafx java2d-box java2d-gauss"
+peers="javafx java2d-box java2d-gauss"
 
 # A private X server big enough for 1920x1080 windows; it picks a free
 # display number itself and writes it to the file.
@@ -130,7 +132,16 @@ rotate() {
 round=1
 while [ "$round" -le "$rounds" ]; do
     echo "round $round of $rounds, load $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$out/meta.txt"
-    order=$(rotate $(((round - 1) % 5)) $contestants)
+    pair="ombrel floor"
+    [ $((round % 2)) -eq 1 ] || pair="floor ombrel"
+    order=""
+    slot=0
+    for peer in $(rotate $(((round - 1) % 3)) $peers); do
+        [ "$slot" -ne $(((round - 1) % 4)) ] || order="$order $pair"
+        order="$order $peer"
+        slot=$((slot + 1))
+    done
+    [ "$slot" -ne $(((round - 1) % 4)) ] || order="$order $pair"
     for group in $groups; do
         size=${group%%=*}
         for c in $order; do
