@@ -113,8 +113,13 @@ static int missing_entry_point(JNIEnv *e, const char *name) {
     return 0;
 }
 
+// Defined with the state guard, which it serves.
+static void find_indexed_blend();
+
 // Resolves the required GL functions in list order, stopping at the first
-// missing one, then demands OpenGL 3.3 or later.
+// missing one, then demands OpenGL 3.3 or later. The optional indexed blend
+// calls are looked up here too, before any host state is saved, so that a
+// start-up that fails later still puts back only draw buffer 0's blend state.
 static int load_gl(JNIEnv *e) {
 #define OMBREL_LOAD(ret, name, params, args)                                                       \
     name##_ = reinterpret_cast<ret(APIENTRY *) params>(proc(#name));                               \
@@ -129,6 +134,7 @@ static int load_gl(JNIEnv *e) {
                 "machine with desktop OpenGL 3.3+.");
         return 0;
     }
+    find_indexed_blend();
     return 1;
 }
 
