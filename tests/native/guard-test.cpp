@@ -4,6 +4,7 @@
 // Each entry point is one line of the `calls` table below.
 #include "records.h"
 #include "renderer.h"
+#include "snapshot.h"
 
 #include <algorithm>
 #include <map>
@@ -51,9 +52,6 @@ struct HostObjects {
     GLuint program = 0, vao = 0, buffers[2] = {}, textures[2] = {}, cube = 0, samplers[2] = {};
     HostTarget fbos[2];
 };
-
-// Named values of every piece of state the entry points must leave alone.
-using Snapshot = std::vector<std::pair<std::string, long long>>;
 
 class GuardTest;
 
@@ -214,26 +212,8 @@ void GuardTest::randomize(std::mt19937 &rng) {
     }
 }
 
-struct Reader {
-    Snapshot values;
-
-    void add(const std::string &name, long long v) { values.emplace_back(name, v); }
-    void ints(const std::string &name, GLenum pname, int n) {
-        GLint v[4] = {};
-        gl.glGetIntegerv(pname, v);
-        for (int k = 0; k < n; k++)
-            add(name + "[" + std::to_string(k) + "]", v[k]);
-    }
-    void indexed(const std::string &name, GLenum pname, GLuint index, int n) {
-        GLint v[4] = {};
-        gl.glGetIntegeri_v(pname, index, v);
-        for (int k = 0; k < n; k++)
-            add(name + "[" + std::to_string(k) + "]", v[k]);
-    }
-};
-
 Snapshot GuardTest::snapshot() {
-    Reader r;
+    StateReader r;
     r.ints("program", GL_CURRENT_PROGRAM, 1);
     r.ints("vertex array", GL_VERTEX_ARRAY_BINDING, 1);
     r.ints("draw framebuffer", GL_DRAW_FRAMEBUFFER_BINDING, 1);
@@ -285,15 +265,6 @@ Snapshot GuardTest::snapshot() {
     gl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw);
     gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
     return r.values;
-}
-
-std::string differences(const Snapshot &before, const Snapshot &after) {
-    std::ostringstream out;
-    for (size_t k = 0; k < before.size() && k < after.size(); k++)
-        if (before[k].second != after[k].second)
-            out << "  " << before[k].first << ": " << before[k].second << " became "
-                << after[k].second << "\n";
-    return out.str();
 }
 
 bool names_alpha_test(const RecCall &c) {

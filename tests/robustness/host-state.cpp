@@ -184,25 +184,7 @@ void apply_capabilities(const HostScene &s, Bytes &b) {
     scene_gl.glCullFace(b.coin() ? GL_FRONT : GL_BACK);
 }
 
-struct Reader {
-    Snapshot values;
-
-    void add(const std::string &name, long long v) { values.emplace_back(name, v); }
-    void ints(const std::string &name, GLenum pname, int n) {
-        GLint v[4] = {};
-        gl.glGetIntegerv(pname, v);
-        for (int k = 0; k < n; k++)
-            add(name + "[" + std::to_string(k) + "]", v[k]);
-    }
-    void indexed(const std::string &name, GLenum pname, GLuint index, int n) {
-        GLint v[4] = {};
-        gl.glGetIntegeri_v(pname, index, v);
-        for (int k = 0; k < n; k++)
-            add(name + "[" + std::to_string(k) + "]", v[k]);
-    }
-};
-
-void read_bindings(Reader &r) {
+void read_bindings(StateReader &r) {
     r.ints("program", GL_CURRENT_PROGRAM, 1);
     r.ints("vertex array", GL_VERTEX_ARRAY_BINDING, 1);
     r.ints("draw framebuffer", GL_DRAW_FRAMEBUFFER_BINDING, 1);
@@ -217,7 +199,7 @@ void read_bindings(Reader &r) {
     r.ints("cull face mode", GL_CULL_FACE_MODE, 1);
 }
 
-void read_pixel_store(Reader &r) {
+void read_pixel_store(StateReader &r) {
     const GLenum pnames[] = {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_PIXELS,
                              GL_UNPACK_SKIP_ROWS, GL_PACK_ALIGNMENT,    GL_PACK_ROW_LENGTH,
                              GL_PACK_SKIP_PIXELS, GL_PACK_SKIP_ROWS};
@@ -225,7 +207,7 @@ void read_pixel_store(Reader &r) {
         r.ints("pixel store " + std::to_string(pname), pname, 1);
 }
 
-void read_blending(Reader &r) {
+void read_blending(StateReader &r) {
     for (GLuint buffer = 0; buffer < 2; buffer++) {
         std::string b = " of draw buffer " + std::to_string(buffer);
         r.indexed("colour mask" + b, GL_COLOR_WRITEMASK, buffer, 4);
@@ -238,7 +220,7 @@ void read_blending(Reader &r) {
     r.add("blend colour red x 4", (long long)(colour[0] * 4));
 }
 
-void read_capabilities(const HostScene &s, Reader &r) {
+void read_capabilities(const HostScene &s, StateReader &r) {
     for (GLenum cap : caps)
         r.add("capability " + std::to_string(cap), gl.glIsEnabled(cap));
     for (int i = 0; i < s.clip_count; i++)
@@ -246,7 +228,7 @@ void read_capabilities(const HostScene &s, Reader &r) {
     if (s.compat) r.add("alpha test", gl.glIsEnabled(GL_ALPHA_TEST));
 }
 
-void read_units(Reader &r) {
+void read_units(StateReader &r) {
     GLint active = get_int(GL_ACTIVE_TEXTURE);
     for (int unit = 0; unit < 4; unit++) {
         gl.glActiveTexture(GL_TEXTURE0 + unit);
@@ -259,7 +241,7 @@ void read_units(Reader &r) {
 
 // The read buffer and the first two draw buffers of each framebuffer the
 // host owns, and of the default framebuffer where there is one.
-void read_routes(const HostScene &s, Reader &r) {
+void read_routes(const HostScene &s, StateReader &r) {
     GLint draw = get_int(GL_DRAW_FRAMEBUFFER_BINDING), read = get_int(GL_READ_FRAMEBUFFER_BINDING);
     std::vector<std::pair<std::string, GLuint>> framebuffers = {{"single", s.single.fbo},
                                                                 {"dual", s.dual.fbo}};
@@ -295,7 +277,7 @@ namespace {
 
 // A hash of the pixels of each texture the host keeps for sampling: no
 // entry point may write into a texture it was not given.
-void read_contents(const HostScene &s, Reader &r) {
+void read_contents(const HostScene &s, StateReader &r) {
     GLint draw = get_int(GL_DRAW_FRAMEBUFFER_BINDING), read = get_int(GL_READ_FRAMEBUFFER_BINDING);
     for (int k = 0; k < 3; k++) {
         gl.glBindFramebuffer(GL_FRAMEBUFFER, s.probe);
@@ -382,7 +364,7 @@ void scene_apply(const HostScene &s, const uint8_t *bytes, size_t size) {
 }
 
 Snapshot snapshot(const HostScene &s) {
-    Reader r;
+    StateReader r;
     read_bindings(r);
     read_pixel_store(r);
     read_blending(r);
@@ -391,22 +373,6 @@ Snapshot snapshot(const HostScene &s) {
     read_routes(s, r);
     read_contents(s, r);
     return r.values;
-}
-
-std::string differences(const Snapshot &before, const Snapshot &after,
-                        const std::vector<std::string> &allowed) {
-    std::ostringstream out;
-    if (before.size() != after.size()) out << "  snapshots of different scenes\n";
-    for (size_t k = 0; k < before.size() && k < after.size(); k++) {
-        const std::string &name = before[k].first;
-        bool skip = std::any_of(allowed.begin(), allowed.end(), [&](const std::string &prefix) {
-            return name.compare(0, prefix.size(), prefix) == 0;
-        });
-        if (!skip && before[k].second != after[k].second)
-            out << "  " << name << ": " << before[k].second << " became " << after[k].second
-                << "\n";
-    }
-    return out.str();
 }
 
 bool scene_owns_texture(const HostScene &s, GLuint name) {

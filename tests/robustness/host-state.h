@@ -6,6 +6,7 @@
 #define OMBREL_TEST_HOST_STATE_H
 
 #include "host.h"
+#include "snapshot.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -38,15 +39,9 @@ void scene_apply(const HostScene &scene, const uint8_t *bytes, size_t size);
 // host_read under any host pack state: w x h RGBA bytes at (x, y).
 std::vector<unsigned char> read_packed(GLuint fbo, GLenum buffer, int x, int y, int w, int h);
 
-// Named values, in a fixed order for one scene.
-using Snapshot = std::vector<std::pair<std::string, long long>>;
-
+// Every piece of state the entry points must leave as they found it, in a
+// fixed order for one scene.
 Snapshot snapshot(const HostScene &scene);
-
-// One line per value that differs; empty when the snapshots agree.
-// Values whose name starts with one of `allowed` are not compared.
-std::string differences(const Snapshot &before, const Snapshot &after,
-                        const std::vector<std::string> &allowed = {});
 
 // Whether a texture name belongs to the host's scene; fuzzed calls must not
 // delete those from under it.
