@@ -2,11 +2,14 @@
 // nothing around it, in a GLX window like the one the renderer draws into.
 //
 //   ombrel-floor --shaders DIR --size WxH --configs N:G:SIGMA[,...] --round R
-//                [--budget SECONDS] [--out CSV] [--png DIR] [--stages CSV]
+//                [--name NAME] [--budget SECONDS] [--out CSV] [--png DIR]
+//                [--stages CSV]
 //
 // Appends one CSV line per configuration to --out (see bench/README.md);
 // --png writes the frame shown at frame 90 with and without the glass;
-// --stages also times every stage of the frame on its own.
+// --stages also times every stage of the frame on its own. NAME (default
+// floor) heads every line and picture name: the probe is also the `limit`
+// contestant, run with the minimal shaders of bench/limit.
 #include "pipeline.h"
 #include "png.h"
 #include "window.h"
@@ -33,7 +36,7 @@ struct Config {
 };
 
 struct Options {
-    std::string shaders, out = "/dev/stdout", png, stages;
+    std::string name = "floor", shaders, out = "/dev/stdout", png, stages;
     int width = 1280, height = 720, round = 0;
     double budget = 1.0;
     std::vector<Config> configs;
@@ -55,7 +58,9 @@ std::vector<Config> parse_configs(const char *text) {
 bool parse(int argc, char **argv, Options *o) {
     for (int i = 1; i + 1 < argc; i += 2) {
         const char *key = argv[i], *value = argv[i + 1];
-        if (!strcmp(key, "--shaders"))
+        if (!strcmp(key, "--name"))
+            o->name = value;
+        else if (!strcmp(key, "--shaders"))
             o->shaders = value;
         else if (!strcmp(key, "--size"))
             sscanf(value, "%dx%d", &o->width, &o->height);
@@ -174,9 +179,17 @@ void save_frame(const Options &o, const Config &c, const char *what) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, o.width, o.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    std::string path = o.png + "/floor-" + config_name(o, c) + "-" + what + ".png";
+    std::string path = o.png + "/" + o.name + "-" + config_name(o, c) + "-" + what + ".png";
     if (!png_write(path, o.width, o.height, rgba.data()))
         fprintf(stderr, "cannot write %s\n", path.c_str());
+}
+
+// The columns every line of results.csv and stages.csv starts with.
+std::string line_head(const Options &o, const Config &c) {
+    char head[128];
+    snprintf(head, sizeof head, "%s,%d,%d,%d,%d,%g,%d", o.name.c_str(), o.width, o.height, c.n, c.g,
+             (double)c.sigma, o.round);
+    return head;
 }
 
 void stages(Scene *s, const Options &o, const Config &c, int frames) {
@@ -184,8 +197,7 @@ void stages(Scene *s, const Options &o, const Config &c, int frames) {
     for (int f = 0; f < frames; ++f)
         s->frame(f, true, ms);
     std::ofstream out(o.stages, std::ios::app);
-    out << "floor," << o.width << "," << o.height << "," << c.n << "," << c.g << "," << c.sigma
-        << "," << o.round;
+    out << line_head(o, c);
     for (int i = 0; i < stage_count; ++i)
         out << "," << stage_names[i] << "=" << ms[i] / frames;
     out << "\n";
@@ -198,7 +210,7 @@ int main(int argc, char **argv) {
     if (!parse(argc, argv, &o)) {
         fprintf(stderr,
                 "usage: %s --shaders DIR --size WxH --configs N:G:SIGMA[,...] --round R "
-                "[--budget SECONDS] [--out CSV] [--png DIR] [--stages CSV]\n",
+                "[--name NAME] [--budget SECONDS] [--out CSV] [--png DIR] [--stages CSV]\n",
                 argv[0]);
         return 2;
     }
@@ -214,8 +226,7 @@ int main(int argc, char **argv) {
     for (const Config &c : o.configs) {
         Scene s(&pipeline, o.width, o.height, c);
         Times t = measure(&s, o.budget);
-        out << "floor," << o.width << "," << o.height << "," << c.n << "," << c.g << "," << c.sigma
-            << "," << o.round << "," << percentile(t.wall, 0.5) << "," << percentile(t.wall, 0.95)
+        out << line_head(o, c) << "," << percentile(t.wall, 0.5) << "," << percentile(t.wall, 0.95)
             << "," << t.wall.size() << "," << t.cpu << "," << percentile(t.wall, 0.0) << "\n";
         out.flush();
         if (!o.stages.empty()) stages(&s, o, c, std::max<int>(5, (int)t.wall.size() / 2));

@@ -110,6 +110,9 @@ std::string Pipeline::init(const std::string &dir) {
     program_blur = link(fullscreen, read_file(dir + "/blur.frag"), &error);
     program_glass = link(record, read_file(dir + "/glass.frag"), &error);
     program_shape = link(record, read_file(dir + "/shape.frag"), &error);
+    // The scene has no text; the program is built so that a text source
+    // that does not compile fails here as it would in the renderer.
+    program_text = link(record, read_file(dir + "/text.frag"), &error);
     if (!error.empty()) return error;
     bg_res = glGetUniformLocation(program_bg, "res");
     bg_time = glGetUniformLocation(program_bg, "time");

@@ -62,7 +62,7 @@ class Pipeline {
     void blur_pass(GLuint input, GLuint fbo, float dx, float dy, float sigma);
     void draw(const Record &r, int width, int height, float sigma, GLuint blurred);
 
-    GLuint program_bg = 0, program_blur = 0, program_glass = 0, program_shape = 0;
+    GLuint program_bg = 0, program_blur = 0, program_glass = 0, program_shape = 0, program_text = 0;
     GLuint vao = 0, scene_tex = 0, blur_a_tex = 0, blur_b_tex = 0;
     GLuint scene_fbo = 0, blur_a_fbo = 0, blur_b_fbo = 0;
     int tex_w = 0, tex_h = 0, blur_w = 0, blur_h = 0;

@@ -1,0 +1,1 @@
+../../shaders/blur.frag
