@@ -1,15 +1,17 @@
 #!/bin/sh
-# Benchmarks ombrel-ui against its peers and against the raw GL floor, on
-# Mesa llvmpipe under a private Xvfb, and writes a summary.
+# Benchmarks ombrel-ui against its peers, against the raw GL floor and against
+# the limit of minimal shaders, on Mesa llvmpipe under a private Xvfb, and
+# writes a summary.
 #
 #   sh scripts/bench.sh [--quick] [--rounds N] [--out DIR] [--default-malloc]
 #
 # Contestants, run in turn for every configuration in each round. The order
 # rotates from round to round so that drifting machine load spreads evenly;
-# ombrel and floor always run back to back, in alternating order, because
-# their ratio is the finest one measured:
+# ombrel, floor and limit always run back to back, in alternating order,
+# because their ratios are the finest ones measured:
 #   ombrel        ombrel-ui through its Java API on an AWT Canvas
 #   floor         the same GL work issued directly from C++ (bench/floor)
+#   limit         the floor with single-purpose minimal shaders (bench/limit)
 #   javafx        JavaFX, ES2 pipeline forced onto llvmpipe
 #   java2d-box    Java2D into a BufferedImage, three-pass box blur
 #   java2d-gauss  Java2D into a BufferedImage, exact Gaussian ConvolveOp
@@ -32,23 +34,33 @@ quick=0
 rounds=3
 out=""
 tunables="glibc.malloc.trim_threshold=1073741824:glibc.malloc.top_pad=268435456:glibc.malloc.mmap_threshold=33554432"
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --quick) quick=1 ;;
-        --rounds) rounds=$2; shift ;;
-        --out) out=$2; shift ;;
-        --default-malloc) tunables="" ;;
-        *) echo "usage: $0 [--quick] [--rounds N] [--out DIR] [--default-malloc]" >&2; exit 2 ;;
-    esac
-    shift
-done
-
-sh scripts/ensure-packages.sh build-essential cmake openjdk-17-jdk libgtest-dev libbenchmark-dev \
-    libx11-dev libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libpng-dev xvfb x11-utils openjfx junit5
+# The rounds run on an X server of their own: once the options are checked
+# and everything is built, the script starts itself again under
+# tests/with-xvfb.sh, without DISPLAY so that it starts a private Xvfb.
+on_xvfb=0
+parse() {
+    while [ $# -gt 0 ]; do
+        case "$1" in
+            --on-xvfb) on_xvfb=1 ;;
+            --quick) quick=1 ;;
+            --rounds) rounds=$2; shift ;;
+            --out) out=$2; shift ;;
+            --default-malloc) tunables="" ;;
+            *) echo "usage: $0 [--quick] [--rounds N] [--out DIR] [--default-malloc]" >&2; exit 2 ;;
+        esac
+        shift
+    done
+}
+parse "$@"
 
 build=build-bench
-cmake -S . -B "$build" -DOMBREL_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target ombrel-ui-jar ombrel-floor ombrel-bench ombrel-submit-bench >/dev/null
+if [ "$on_xvfb" -eq 0 ]; then
+    sh scripts/ensure-packages.sh build-essential cmake openjdk-17-jdk libgtest-dev libbenchmark-dev \
+        libx11-dev libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libpng-dev xvfb x11-utils openjfx junit5
+    cmake -S . -B "$build" -DOMBREL_BENCH=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" -j2 --target ombrel-ui-jar ombrel-floor ombrel-bench ombrel-submit-bench >/dev/null
+    exec env -u DISPLAY sh tests/with-xvfb.sh sh "$root/scripts/bench.sh" --on-xvfb "$@"
+fi
 
 [ -n "$out" ] || out="$build/bench-out/$(date +%Y%m%d-%H%M%S)"
 mkdir -p "$out/png" "$out/logs"
@@ -64,23 +76,6 @@ else
 1920x1080=200:1:16,200:0:0"
 fi
 peers="javafx java2d-box java2d-gauss"
-
-# A private X server big enough for 1920x1080 windows; it picks a free
-# display number itself and writes it to the file.
-numberfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 2048x1280x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null; rm -f "$numberfile"' EXIT INT TERM
-tries=0
-while ! grep -q '[0-9]' "$numberfile"; do
-    tries=$((tries + 1))
-    if [ "$tries" -gt 100 ] || ! kill -0 "$xvfb" 2>/dev/null; then
-        echo "bench: Xvfb did not start" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
-export DISPLAY=":$(tr -d '[:space:]' <"$numberfile")"
 [ -z "$tunables" ] || export GLIBC_TUNABLES="$tunables"
 
 classpath="$root/$build/bench/ombrel-bench.jar:$root/$build/ombrel-ui.jar"
@@ -105,7 +100,10 @@ run() {
     [ "$4" -ne 1 ] || args="$args --png $out/png"
     log="$out/logs/$1-$2-round$4.log"
     case "$1" in
-        floor) set -- "$root/$build/bench/ombrel-floor" --shaders "$root/shaders" --stages "$out/stages.csv" $args ;;
+        floor | limit)
+            shaders="$root/shaders"
+            [ "$1" = floor ] || shaders="$root/bench/limit"
+            set -- "$root/$build/bench/ombrel-floor" --name "$1" --shaders "$shaders" --stages "$out/stages.csv" $args ;;
         javafx) set -- $javafx marlith.bench.Bench javafx $args ;;
         *) set -- $java marlith.bench.Bench "$1" $args ;;
     esac
@@ -132,16 +130,16 @@ rotate() {
 round=1
 while [ "$round" -le "$rounds" ]; do
     echo "round $round of $rounds, load $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$out/meta.txt"
-    pair="ombrel floor"
-    [ $((round % 2)) -eq 1 ] || pair="floor ombrel"
+    trio="ombrel floor limit"
+    [ $((round % 2)) -eq 1 ] || trio="limit floor ombrel"
     order=""
     slot=0
     for peer in $(rotate $(((round - 1) % 3)) $peers); do
-        [ "$slot" -ne $(((round - 1) % 4)) ] || order="$order $pair"
+        [ "$slot" -ne $(((round - 1) % 4)) ] || order="$order $trio"
         order="$order $peer"
         slot=$((slot + 1))
     done
-    [ "$slot" -ne $(((round - 1) % 4)) ] || order="$order $pair"
+    [ "$slot" -ne $(((round - 1) % 4)) ] || order="$order $trio"
     for group in $groups; do
         size=${group%%=*}
         for c in $order; do

@@ -184,22 +184,18 @@ void BM_RawLoop(benchmark::State &state) {
         (double)n, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// Wall time, and CPU time of the whole process (llvmpipe draws on threads of
-// its own), both per call.
-BENCHMARK(BM_Submit)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMicrosecond)
-    ->MeasureProcessCPUTime()
-    ->UseRealTime();
-BENCHMARK(BM_RawLoop)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMicrosecond)
-    ->MeasureProcessCPUTime()
-    ->UseRealTime();
+// Both benchmarks at every record count, timed by wall clock and by the CPU
+// time of the whole process (llvmpipe draws on threads of its own), per call.
+void per_call(benchmark::internal::Benchmark *b) {
+    b->Arg(100)
+        ->Arg(1000)
+        ->Arg(10000)
+        ->Unit(benchmark::kMicrosecond)
+        ->MeasureProcessCPUTime()
+        ->UseRealTime();
+}
+BENCHMARK(BM_Submit)->Apply(per_call);
+BENCHMARK(BM_RawLoop)->Apply(per_call);
 
 // Nanoseconds per call of every benchmark, by name: wall and process CPU, the
 // median of the repetitions when there are several.
