@@ -463,12 +463,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const char *call = call_one(in);
         jni()->PopLocalFrame(nullptr);
         append(&deleted, deleted_in_log());
-        // The two passes over the default framebuffer leave its buffer
-        // selection on GL_BACK by design.
-        std::vector<std::string> allowed;
-        if (std::string(call) == "readPixels") allowed.push_back("read buffer of default");
-        if (std::string(call) == "background") allowed.push_back("draw buffer 0 of default");
-        std::string changed = differences(before, snapshot(scene), allowed);
+        std::string changed = differences(before, snapshot(scene), changed_by_design(call));
         require(changed.empty(), std::string(call) + " changed host state:\n" + changed);
         require_no_jni_warnings(call);
     }

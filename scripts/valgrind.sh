@@ -38,7 +38,7 @@ status=0
 for entry in $tests; do
     binary="${entry%%:*}"
     filter="${entry#*:}"
-    dir="$build/tests"
+    dir="$build/tests/native"
     [ "$binary" = ombrel-robustness-tests ] && dir="$build/tests/robustness"
     log="$logs/$(echo "$filter" | tr '/*.' '___').log"
     # The JVM writes code it then runs: --smc-check=all-non-file.

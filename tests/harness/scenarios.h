@@ -1,6 +1,7 @@
-/* Rendering scenarios shared by the Linux and the Windows harness. Both builds
- * run the same command records through the same shaders (shaders/) and must
- * produce the same pixels; the probes below are the pixels both compare with.
+/* Rendering scenarios shared by the Linux pixel tests (tests/native) and the
+ * Windows harness (tests/wine). Both builds run the same command records
+ * through the reference shaders (shaders/) and must produce the same pixels;
+ * the probes below are the pixels both compare with.
  *
  * Plain C so that any harness can include it; the data is static, so include
  * it in one translation unit per program.
@@ -10,20 +11,19 @@
  * framebuffer):
  *  1. background(width, height, time, grid, light, background, accent);
  *  2. if uses_atlas: createTexture(ombrel_atlas_size, ombrel_atlas_size), then
- *     upload the whole texture with the pixels of ombrel_atlas_pixel, first
- *     row first; the texture's name goes, as integer bits, into slot 17 of
- *     every text record (kind 2);
- *  3. build a direct float buffer of record_count records of 64 floats, every
- *     slot 0 except the ones listed, and
+ *     upload the whole texture with ombrel_atlas_pixels;
+ *  3. fill a direct float buffer with ombrel_scenario_records and
  *     submit(buffer, record_count, 0, GL_BACK, width, height, ui_width,
  *            ui_height, sigma, mx, my);
- *  4. readPixels(width, height) and compare each probe: (x, y) are pixel
- *     coordinates as readPixels returns them, x from the left, y from the
- *     bottom row; every channel may differ by at most ombrel_probe_tolerance;
+ *  4. readPixels(width, height) and check each probe with
+ *     ombrel_probe_matches;
  *  5. deleteTexture of the atlas, if one was made.
  */
 #ifndef OMBREL_SCENARIOS_H
 #define OMBREL_SCENARIOS_H
+
+#include <stdlib.h>
+#include <string.h>
 
 #define OMBREL_RECORD_FLOATS 64
 #define OMBREL_MAX_SET_SLOTS 40
@@ -68,13 +68,16 @@ static const int ombrel_probe_tolerance = 1;
  * opaque disc in the middle and a transparent ring around it. */
 static const int ombrel_atlas_size = 16;
 
-static void ombrel_atlas_pixel(int x, int y, unsigned char rgba[4]) {
-    int dx = 2 * x - 15, dy = 2 * y - 15;
-    int d2 = dx * dx + dy * dy;
-    rgba[0] = (unsigned char)(x * 17);
-    rgba[1] = (unsigned char)(y * 17);
-    rgba[2] = (unsigned char)(d2 < 100 ? 255 : 64);
-    rgba[3] = (unsigned char)(d2 < 100 ? 255 : d2 < 196 ? 0 : 128);
+static void ombrel_atlas_pixels(unsigned char *rgba) {
+    for (int y = 0; y < ombrel_atlas_size; y++)
+        for (int x = 0; x < ombrel_atlas_size; x++, rgba += 4) {
+            int dx = 2 * x - 15, dy = 2 * y - 15;
+            int d2 = dx * dx + dy * dy;
+            rgba[0] = (unsigned char)(x * 17);
+            rgba[1] = (unsigned char)(y * 17);
+            rgba[2] = (unsigned char)(d2 < 100 ? 255 : 64);
+            rgba[3] = (unsigned char)(d2 < 100 ? 255 : d2 < 196 ? 0 : 128);
+        }
 }
 
 /* A filled rounded rectangle: kind 1, rect, opaque ink, radii, bounds grown
@@ -239,5 +242,29 @@ static const struct ombrel_scenario ombrel_scenarios[] = {
 };
 
 static const int ombrel_scenario_count = OMBREL_COUNT(ombrel_scenarios);
+
+/* Writes the scenario's records into `out` (record_count records of
+ * OMBREL_RECORD_FLOATS floats), every slot 0 except the ones listed; the
+ * atlas texture name goes, as integer bits, into slot 17 of every text record
+ * (kind 2). */
+static void ombrel_scenario_records(const struct ombrel_scenario *s, float *out, int atlas) {
+    memset(out, 0, sizeof(float) * OMBREL_RECORD_FLOATS * (size_t)s->record_count);
+    for (int i = 0; i < s->record_count; i++, out += OMBREL_RECORD_FLOATS) {
+        const struct ombrel_slot *slots = s->records[i].slots;
+        for (int k = 0; k < OMBREL_MAX_SET_SLOTS && (k == 0 || slots[k].slot != 0); k++)
+            out[slots[k].slot] = slots[k].value;
+        if ((int)out[0] == 2) memcpy(&out[17], &atlas, sizeof atlas);
+    }
+}
+
+/* Whether the probe's pixel in readPixels output `pixels` of a picture
+ * `width` wide is within ombrel_probe_tolerance in every channel. */
+static int ombrel_probe_matches(const struct ombrel_probe *p, const unsigned char *pixels,
+                                int width) {
+    const unsigned char *c = &pixels[((size_t)p->y * width + p->x) * 4];
+    for (int k = 0; k < 4; k++)
+        if (abs(c[k] - p->rgba[k]) > ombrel_probe_tolerance) return 0;
+    return 1;
+}
 
 #endif

@@ -3,6 +3,7 @@
 // selection. The test shaders (tests/shaders) make the expected pixels exact.
 #include "records.h"
 #include "renderer.h"
+#include "scenarios.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -193,5 +194,45 @@ TEST_P(Pixels, EachProgramReceivesTheCommonValues) {
 
 INSTANTIATE_TEST_SUITE_P(Profiles, Pixels, ::testing::Values(Profile::core, Profile::compat),
                          [](const auto &info) { return profile_name(info.param); });
+
+// The scenarios the Wine harness draws with ombrel-ui.dll, drawn by the Linux
+// library with the reference shaders into a default framebuffer: both builds
+// must give the same probe pixels.
+class Scenarios : public RendererTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(Scenarios, DrawTheProbePixels) {
+    const ombrel_scenario &s = ombrel_scenarios[GetParam()];
+    start(Profile::compat, 4, 5, RecorderKind::lookup, s.width, s.height);
+    native::attach(sources_array(reference_sources()));
+    native::background(s.width, s.height, s.time, s.grid, s.light, s.background, s.accent);
+    jint atlas = 0;
+    if (s.uses_atlas) {
+        std::vector<unsigned char> texels(ombrel_atlas_size * ombrel_atlas_size * 4);
+        ombrel_atlas_pixels(texels.data());
+        atlas = native::create_texture(ombrel_atlas_size, ombrel_atlas_size);
+        native::upload(atlas, 0, 0, ombrel_atlas_size, ombrel_atlas_size,
+                       direct_byte_buffer(texels.data(), (long)texels.size()));
+    }
+    std::vector<float> records((s.record_count + 1) * OMBREL_RECORD_FLOATS);
+    ombrel_scenario_records(&s, records.data(), atlas);
+    native::submit(direct_float_buffer(records.data(), (long)records.size()), s.record_count, 0,
+                   GL_BACK, s.width, s.height, s.ui_width, s.ui_height, s.sigma, s.mx, s.my);
+    std::vector<unsigned char> pixels(s.width * s.height * 4);
+    native::read_pixels(s.width, s.height, direct_byte_buffer(pixels.data(), (long)pixels.size()));
+    if (atlas) native::delete_texture(atlas);
+    expect_no_exception();
+    EXPECT_EQ(gl.glGetError(), (GLenum)GL_NO_ERROR);
+    for (int i = 0; i < s.probe_count; i++) {
+        const ombrel_probe &p = s.probes[i];
+        const unsigned char *c = &pixels[(p.y * s.width + p.x) * 4];
+        EXPECT_TRUE(ombrel_probe_matches(&p, pixels.data(), s.width))
+            << "pixel (" << p.x << ", " << p.y << "): got " << +c[0] << " " << +c[1] << " " << +c[2]
+            << " " << +c[3] << ", expected " << +p.rgba[0] << " " << +p.rgba[1] << " " << +p.rgba[2]
+            << " " << +p.rgba[3];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shared, Scenarios, ::testing::Range(0, ombrel_scenario_count),
+                         [](const auto &info) { return ombrel_scenarios[info.param].name; });
 
 } // namespace

@@ -1,8 +1,8 @@
 // Attached mode on a WGL context the harness made and made current itself.
 #include "check.h"
-#include "gl_host.h"
+#include "gl-host.h"
 #include "harness.h"
-#include "scenario_run.h"
+#include "scenario-run.h"
 
 static JNIEnv *env() {
     return fake_env();

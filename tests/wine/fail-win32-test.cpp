@@ -5,7 +5,7 @@
 #include "../../native/renderer.cpp"
 
 #include "check.h"
-#include "fake_jni.h"
+#include "fake-jni.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "fake_jni.h"
+#include "fake-jni.h"
 
 #include <windows.h>
 
@@ -38,7 +38,7 @@ bool refuse_global_ref;
 JniAudit audit;
 
 const char *const slot_names[] = {
-#include "jni_slot_names.inc"
+#include "jni-slot-names.inc"
 };
 constexpr size_t slot_count = sizeof(JNINativeInterface_) / sizeof(void *);
 static_assert(sizeof slot_names / sizeof *slot_names == slot_count, "one name per slot");

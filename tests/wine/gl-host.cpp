@@ -1,4 +1,4 @@
-#include "gl_host.h"
+#include "gl-host.h"
 
 #include <GL/wglext.h>
 

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "gl_host.h"
-#include "win32_faults.h"
+#include "gl-host.h"
+#include "win32-faults.h"
 
 JawtControl ombrel_jawt_control;
 std::wstring renderer_dll_path, jawt_stub_path, shader_dir;

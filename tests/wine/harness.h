@@ -7,10 +7,10 @@
 #include <windows.h>
 #include <jni.h>
 
-#include "fake_jni.h"
-#include "jawt_control.h"
+#include "fake-jni.h"
+#include "jawt-control.h"
 #include <jawt_md.h>
-#include "renderer_api.h"
+#include "renderer-api.h"
 
 #include <string>
 #include <vector>

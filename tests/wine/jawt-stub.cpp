@@ -5,7 +5,7 @@
 #define _JNI_IMPLEMENTATION_
 #include <jawt_md.h>
 
-#include "jawt_control.h"
+#include "jawt-control.h"
 
 #include <cstring>
 

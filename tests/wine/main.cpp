@@ -6,8 +6,8 @@
 // and writes every scenario picture as a PPM file to look at.
 #include "check.h"
 #include "harness.h"
-#include "scenario_run.h"
-#include "win32_faults.h"
+#include "scenario-run.h"
+#include "win32-faults.h"
 
 #include <cstdio>
 #include <string>

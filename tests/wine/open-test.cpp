@@ -1,9 +1,9 @@
 // open, clientSize and close of the Win32/WGL window binding, on real Wine
 // windows and contexts, with JAWT and GDI/WGL failures provoked one by one.
 #include "check.h"
-#include "gl_host.h"
+#include "gl-host.h"
 #include "harness.h"
-#include "win32_faults.h"
+#include "win32-faults.h"
 
 #include <cstdlib>
 #include <vector>

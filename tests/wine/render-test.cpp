@@ -1,9 +1,9 @@
 // Drawing through the window binding: the shared scenarios, presenting with
 // swap, and the client size of the Canvas window.
 #include "check.h"
-#include "gl_host.h"
+#include "gl-host.h"
 #include "harness.h"
-#include "scenario_run.h"
+#include "scenario-run.h"
 
 static JNIEnv *env() {
     return fake_env();

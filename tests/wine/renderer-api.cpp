@@ -1,6 +1,6 @@
-#include "renderer_api.h"
+#include "renderer-api.h"
 
-#include "fake_jni.h"
+#include "fake-jni.h"
 
 #include <cstdio>
 

@@ -1,14 +1,13 @@
-#include "scenario_run.h"
+#include "scenario-run.h"
 
 #include "check.h"
-#include "fake_jni.h"
-#include "renderer_api.h"
+#include "fake-jni.h"
+#include "renderer-api.h"
 
 #include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "scenarios.h"
@@ -22,33 +21,20 @@ static JNIEnv *env() {
 static jint make_atlas() {
     jint atlas = nr.createTexture(env(), native_gpu_class(), ombrel_atlas_size, ombrel_atlas_size);
     std::vector<unsigned char> pixels(ombrel_atlas_size * ombrel_atlas_size * 4);
-    for (int y = 0; y < ombrel_atlas_size; ++y)
-        for (int x = 0; x < ombrel_atlas_size; ++x)
-            ombrel_atlas_pixel(x, y, &pixels[(y * ombrel_atlas_size + x) * 4]);
+    ombrel_atlas_pixels(pixels.data());
     nr.upload(env(), native_gpu_class(), atlas, 0, 0, ombrel_atlas_size, ombrel_atlas_size,
               make_direct_buffer(pixels.data(), jlong(pixels.size())));
     return atlas;
-}
-
-static std::vector<float> records(const ombrel_scenario &s, jint atlas) {
-    // Room for one record even when there are none: Java's buffer always has
-    // memory, and a null address is refused.
-    std::vector<float> buffer(size_t(s.record_count + 1) * OMBREL_RECORD_FLOATS, 0.0f);
-    for (int i = 0; i < s.record_count; ++i) {
-        float *record = &buffer[size_t(i) * OMBREL_RECORD_FLOATS];
-        const ombrel_slot *slots = s.records[i].slots;
-        for (int k = 0; k < OMBREL_MAX_SET_SLOTS && (k == 0 || slots[k].slot != 0); ++k)
-            record[slots[k].slot] = slots[k].value;
-        if (int(record[0]) == 2) std::memcpy(&record[17], &atlas, sizeof atlas);
-    }
-    return buffer;
 }
 
 static std::vector<unsigned char> render(const ombrel_scenario &s) {
     nr.background(env(), native_gpu_class(), s.width, s.height, s.time, jboolean(s.grid),
                   jboolean(s.light), s.background, s.accent);
     jint atlas = s.uses_atlas ? make_atlas() : 0;
-    std::vector<float> buffer = records(s, atlas);
+    // Room for one record even when there are none: Java's buffer always has
+    // memory, and a null address is refused.
+    std::vector<float> buffer(size_t(s.record_count + 1) * OMBREL_RECORD_FLOATS, 0.0f);
+    ombrel_scenario_records(&s, buffer.data(), atlas);
     nr.submit(env(), native_gpu_class(), make_direct_buffer(buffer.data(), jlong(buffer.size())),
               s.record_count, 0, GL_BACK, s.width, s.height, s.ui_width, s.ui_height, s.sigma, s.mx,
               s.my);
@@ -84,11 +70,8 @@ static void check_probes(const char *mode, const ombrel_scenario &s,
                          const std::vector<unsigned char> &px) {
     for (int i = 0; i < s.probe_count; ++i) {
         const ombrel_probe &p = s.probes[i];
+        if (ombrel_probe_matches(&p, px.data(), s.width)) continue;
         const unsigned char *c = &px[(size_t(p.y) * s.width + p.x) * 4];
-        bool close = true;
-        for (int k = 0; k < 4; ++k)
-            close &= std::abs(c[k] - p.rgba[k]) <= ombrel_probe_tolerance;
-        if (close) continue;
         char what[160];
         std::snprintf(what, sizeof what,
                       "%s scenario \"%s\", pixel (%d, %d): got %d %d %d %d, expected %d %d %d %d",

@@ -1,4 +1,4 @@
-#include "win32_faults.h"
+#include "win32-faults.h"
 
 #include "interpose.h"
 
