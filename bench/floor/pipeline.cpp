@@ -1,5 +1,6 @@
 #include "pipeline.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -191,32 +192,33 @@ void Pipeline::blur_pass(GLuint input, GLuint fbo, float dx, float dy, float sig
     glDrawArrays(GL_TRIANGLES, 0, 3);
 }
 
-GLuint Pipeline::snapshot(int w, int h, float sigma, double *stage_ms) {
+void Pipeline::capture(int w, int h, float sigma, double *stage_ms) {
     auto start = std::chrono::steady_clock::now();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glReadBuffer(GL_BACK);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, scene_fbo);
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     if (stage_ms) stage_ms[stage_copy] += lap(&start);
-    GLuint blurred = scene_tex;
-    if (sigma > 0.01f) {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, scene_fbo);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, blur_a_fbo);
-        glBlitFramebuffer(0, 0, w, h, 0, 0, blur_w, blur_h, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-        if (stage_ms) stage_ms[stage_downsample] += lap(&start);
-        float bw = (float)blur_w, bh = (float)blur_h;
-        glActiveTexture(GL_TEXTURE0);
-        glUseProgram(program_blur);
-        blur_pass(blur_a_tex, blur_b_fbo, 1.0f / bw, 0.0f, bw / (float)w * sigma);
-        if (stage_ms) stage_ms[stage_blur_h] += lap(&start);
-        blur_pass(blur_b_tex, blur_a_fbo, 0.0f, 1.0f / bh, bh / (float)h * sigma);
-        if (stage_ms) stage_ms[stage_blur_v] += lap(&start);
-        blurred = blur_a_tex;
-    }
+    if (!(sigma > 0.01f)) return;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, scene_fbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, blur_a_fbo);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, blur_w, blur_h, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    if (stage_ms) stage_ms[stage_downsample] += lap(&start);
+    float bw = (float)blur_w, bh = (float)blur_h;
+    glActiveTexture(GL_TEXTURE0);
+    glUseProgram(program_blur);
+    blur_pass(blur_a_tex, blur_b_fbo, 1.0f / bw, 0.0f, bw / (float)w * sigma);
+    if (stage_ms) stage_ms[stage_blur_h] += lap(&start);
+    blur_pass(blur_b_tex, blur_a_fbo, 0.0f, 1.0f / bh, bh / (float)h * sigma);
+    if (stage_ms) stage_ms[stage_blur_v] += lap(&start);
+}
+
+GLuint Pipeline::snapshot(int w, int h, float sigma, bool copy, double *stage_ms) {
+    if (copy) capture(w, h, sigma, stage_ms);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glDrawBuffer(GL_BACK);
     glViewport(0, 0, w, h);
-    return blurred;
+    return sigma > 0.01f ? blur_a_tex : scene_tex;
 }
 
 void Pipeline::draw(const Record &record, int width, int height, float sigma, GLuint blurred) {
@@ -270,7 +272,10 @@ void Pipeline::draw(const Record &record, int width, int height, float sigma, GL
 void Pipeline::submit(const std::vector<Record> &records, int width, int height, float sigma,
                       double *stage_ms, Stage draws) {
     resize(width, height);
-    GLuint blurred = snapshot(width, height, sigma, stage_ms);
+    // Like the renderer, capture only when a glass record samples the backdrop.
+    bool glass =
+        std::any_of(records.begin(), records.end(), [](const Record &r) { return r.s[0] == 0.0f; });
+    GLuint blurred = snapshot(width, height, sigma, glass, stage_ms);
     auto start = std::chrono::steady_clock::now();
     glEnable(GL_BLEND);
     glBlendFuncSeparate(GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);

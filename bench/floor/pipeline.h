@@ -1,7 +1,7 @@
 // The renderer's GL work for one frame, issued directly: the background pass,
-// then for each command stream the backdrop copy, the half-size downsample
-// and the two blur passes when a blur is asked for, and one six-vertex draw
-// per record under its scissor box. No JNI, no validation, no saved host
+// then for each command stream with a glass record the backdrop copy, and the
+// half-size downsample and the two blur passes when a blur is asked for, and
+// one six-vertex draw per record under its scissor box. No JNI, no validation, no saved host
 // state: the floor that the renderer's own frame is measured against.
 #ifndef OMBREL_BENCH_PIPELINE_H
 #define OMBREL_BENCH_PIPELINE_H
@@ -58,7 +58,8 @@ class Pipeline {
     };
 
     void resize(int width, int height);
-    GLuint snapshot(int width, int height, float sigma, double *stage_ms);
+    void capture(int width, int height, float sigma, double *stage_ms);
+    GLuint snapshot(int width, int height, float sigma, bool copy, double *stage_ms);
     void blur_pass(GLuint input, GLuint fbo, float dx, float dy, float sigma);
     void draw(const Record &r, int width, int height, float sigma, GLuint blurred);
 
