@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <limits.h>
 #include <sstream>
-#include <stdio.h>
-#include <stdlib.h>
-
-SceneGl scene_gl;
 
 namespace {
 
@@ -29,48 +25,9 @@ const GLenum caps[] = {GL_DEPTH_TEST,
                        GL_MULTISAMPLE,
                        GL_TEXTURE_CUBE_MAP_SEAMLESS};
 
-const GLenum factors[] = {GL_ZERO,
-                          GL_ONE,
-                          GL_SRC_COLOR,
-                          GL_DST_COLOR,
-                          GL_SRC_ALPHA,
-                          GL_ONE_MINUS_SRC_ALPHA,
-                          GL_DST_ALPHA,
-                          GL_CONSTANT_COLOR,
-                          GL_ONE_MINUS_CONSTANT_ALPHA};
-const GLenum equations[] = {GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT, GL_MIN,
-                            GL_MAX};
-const GLenum polygon_modes[] = {GL_FILL, GL_LINE, GL_POINT};
 const GLenum blend_queries[6] = {GL_BLEND_SRC_RGB,      GL_BLEND_DST_RGB,
                                  GL_BLEND_SRC_ALPHA,    GL_BLEND_DST_ALPHA,
                                  GL_BLEND_EQUATION_RGB, GL_BLEND_EQUATION_ALPHA};
-
-template <typename F> void load(F *slot, const char *name) {
-    *slot = (F)eglGetProcAddress(name);
-    if (*slot) return;
-    fprintf(stderr, "host GL lacks %s\n", name);
-    abort();
-}
-
-void load_scene_gl() {
-    load(&scene_gl.glGenRenderbuffers, "glGenRenderbuffers");
-    load(&scene_gl.glDeleteRenderbuffers, "glDeleteRenderbuffers");
-    load(&scene_gl.glBindRenderbuffer, "glBindRenderbuffer");
-    load(&scene_gl.glRenderbufferStorageMultisample, "glRenderbufferStorageMultisample");
-    load(&scene_gl.glFramebufferRenderbuffer, "glFramebufferRenderbuffer");
-    load(&scene_gl.glGetFloatv, "glGetFloatv");
-    load(&scene_gl.glBlendColor, "glBlendColor");
-    load(&scene_gl.glDepthFunc, "glDepthFunc");
-    load(&scene_gl.glCullFace, "glCullFace");
-    load(&scene_gl.glIsSampler, "glIsSampler");
-    load(&scene_gl.glIsBuffer, "glIsBuffer");
-}
-
-GLint get_int(GLenum pname) {
-    GLint v = 0;
-    gl.glGetIntegerv(pname, &v);
-    return v;
-}
 
 void set_enabled(GLenum cap, bool on) {
     if (on)
@@ -160,11 +117,11 @@ void apply_blending(Bytes &b) {
             gl.glEnablei(GL_BLEND, buffer);
         else
             gl.glDisablei(GL_BLEND, buffer);
-        gl.glBlendFuncSeparatei(buffer, factors[b.pick(9)], factors[b.pick(9)], factors[b.pick(9)],
-                                factors[b.pick(9)]);
-        gl.glBlendEquationSeparatei(buffer, equations[b.pick(5)], equations[b.pick(5)]);
+        gl.glBlendFuncSeparatei(buffer, blend_factors[b.pick(9)], blend_factors[b.pick(9)],
+                                blend_factors[b.pick(9)], blend_factors[b.pick(9)]);
+        gl.glBlendEquationSeparatei(buffer, blend_equations[b.pick(5)], blend_equations[b.pick(5)]);
     }
-    scene_gl.glBlendColor(b.pick(5) / 4.0f, 0.25f, 0.5f, 0.75f);
+    gl.glBlendColor(b.pick(5) / 4.0f, 0.25f, 0.5f, 0.75f);
 }
 
 void apply_capabilities(const HostScene &s, Bytes &b) {
@@ -180,8 +137,8 @@ void apply_capabilities(const HostScene &s, Bytes &b) {
     } else {
         gl.glPolygonMode(GL_FRONT_AND_BACK, polygon_modes[b.pick(3)]);
     }
-    scene_gl.glDepthFunc(b.coin() ? GL_GREATER : GL_LESS);
-    scene_gl.glCullFace(b.coin() ? GL_FRONT : GL_BACK);
+    gl.glDepthFunc(b.coin() ? GL_GREATER : GL_LESS);
+    gl.glCullFace(b.coin() ? GL_FRONT : GL_BACK);
 }
 
 void read_bindings(StateReader &r) {
@@ -216,7 +173,7 @@ void read_blending(StateReader &r) {
             r.indexed("blend " + std::to_string(pname) + b, pname, buffer, 1);
     }
     GLfloat colour[4] = {};
-    scene_gl.glGetFloatv(GL_BLEND_COLOR, colour);
+    gl.glGetFloatv(GL_BLEND_COLOR, colour);
     r.add("blend colour red x 4", (long long)(colour[0] * 4));
 }
 
@@ -258,6 +215,19 @@ void read_routes(const HostScene &s, StateReader &r) {
 }
 
 } // namespace
+
+const GLenum blend_factors[9] = {GL_ZERO,
+                                 GL_ONE,
+                                 GL_SRC_COLOR,
+                                 GL_DST_COLOR,
+                                 GL_SRC_ALPHA,
+                                 GL_ONE_MINUS_SRC_ALPHA,
+                                 GL_DST_ALPHA,
+                                 GL_CONSTANT_COLOR,
+                                 GL_ONE_MINUS_CONSTANT_ALPHA};
+const GLenum blend_equations[5] = {GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT, GL_MIN,
+                                   GL_MAX};
+const GLenum polygon_modes[3] = {GL_FILL, GL_LINE, GL_POINT};
 
 std::vector<unsigned char> read_packed(GLuint fbo, GLenum buffer, int x, int y, int w, int h) {
     // host_read packs rows by the alignment alone; a host state with a pack
@@ -304,14 +274,13 @@ GLuint texture_only(HostTarget t) {
 
 GLuint make_multisampled(GLuint *storage) {
     GLuint fbo = 0;
-    scene_gl.glGenRenderbuffers(1, storage);
-    scene_gl.glBindRenderbuffer(GL_RENDERBUFFER, *storage);
-    scene_gl.glRenderbufferStorageMultisample(GL_RENDERBUFFER, 4, GL_RGBA8, 16, 16);
-    scene_gl.glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    gl.glGenRenderbuffers(1, storage);
+    gl.glBindRenderbuffer(GL_RENDERBUFFER, *storage);
+    gl.glRenderbufferStorageMultisample(GL_RENDERBUFFER, 4, GL_RGBA8, 16, 16);
+    gl.glBindRenderbuffer(GL_RENDERBUFFER, 0);
     gl.glGenFramebuffers(1, &fbo);
     gl.glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    scene_gl.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                       *storage);
+    gl.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, *storage);
     gl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
     return fbo;
 }
@@ -319,7 +288,6 @@ GLuint make_multisampled(GLuint *storage) {
 } // namespace
 
 void scene_make(HostScene *s, Profile profile, bool has_default_framebuffer) {
-    load_scene_gl();
     s->compat = profile == Profile::compat;
     s->has_default_framebuffer = has_default_framebuffer;
     s->clip_count = std::min(get_int(GL_MAX_CLIP_DISTANCES), 32);
@@ -366,8 +334,6 @@ void scene_apply(const HostScene &s, const uint8_t *bytes, size_t size) {
 }
 
 Snapshot snapshot(const HostScene &s) {
-    // The guard test makes its scene's objects itself.
-    if (!scene_gl.glGetFloatv) load_scene_gl();
     StateReader r;
     read_bindings(r);
     read_pixel_store(r);

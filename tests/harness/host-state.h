@@ -50,25 +50,11 @@ Snapshot snapshot(const HostScene &scene);
 // leave its buffer selection on GL_BACK.
 std::vector<std::string> changed_by_design(const std::string &call);
 
+// The values random host states pick from.
+extern const GLenum blend_factors[9], blend_equations[5], polygon_modes[3];
+
 // Whether a texture name belongs to the host's scene; fuzzed calls must not
 // delete those from under it.
 bool scene_owns_texture(const HostScene &scene, GLuint name);
-
-// Extra host GL functions the scene needs beyond the harness's list.
-struct SceneGl {
-    void(APIENTRY *glGenRenderbuffers)(GLsizei, GLuint *);
-    void(APIENTRY *glDeleteRenderbuffers)(GLsizei, const GLuint *);
-    void(APIENTRY *glBindRenderbuffer)(GLenum, GLuint);
-    void(APIENTRY *glRenderbufferStorageMultisample)(GLenum, GLsizei, GLenum, GLsizei, GLsizei);
-    void(APIENTRY *glFramebufferRenderbuffer)(GLenum, GLenum, GLenum, GLuint);
-    void(APIENTRY *glGetFloatv)(GLenum, GLfloat *);
-    void(APIENTRY *glBlendColor)(GLfloat, GLfloat, GLfloat, GLfloat);
-    void(APIENTRY *glDepthFunc)(GLenum);
-    void(APIENTRY *glCullFace)(GLenum);
-    GLboolean(APIENTRY *glIsSampler)(GLuint);
-    GLboolean(APIENTRY *glIsBuffer)(GLuint);
-};
-
-extern SceneGl scene_gl;
 
 #endif

@@ -33,13 +33,13 @@ std::string egl_failure(const char *what) {
     return text;
 }
 
+} // namespace
+
 GLint get_int(GLenum pname) {
     GLint v = 0;
     gl.glGetIntegerv(pname, &v);
     return v;
 }
-
-} // namespace
 
 const char *profile_name(Profile p) {
     return p == Profile::core ? "core" : "compat";

@@ -36,6 +36,10 @@
     X(void, glSamplerParameteri, (GLuint sampler, GLenum pname, GLint param),                      \
       (sampler, pname, param))                                                                     \
     X(void, glAlphaFunc, (GLenum func, GLfloat ref), (func, ref))                                  \
+    X(void, glGetFloatv, (GLenum pname, GLfloat * params), (pname, params))                        \
+    X(void, glBlendColor, (GLfloat r, GLfloat g, GLfloat b, GLfloat a), (r, g, b, a))              \
+    X(void, glDepthFunc, (GLenum func), (func))                                                    \
+    X(void, glCullFace, (GLenum mode), (mode))                                                     \
     X(void, glGenRenderbuffers, (GLsizei n, GLuint * names), (n, names))                           \
     X(void, glBindRenderbuffer, (GLenum target, GLuint renderbuffer), (target, renderbuffer))      \
     X(void, glRenderbufferStorageMultisample,                                                      \
@@ -57,6 +61,9 @@ struct HostGl {
 // load_host_gl; they call into whatever context is current on the thread.
 extern HostGl gl;
 void load_host_gl();
+
+// glGetIntegerv of a single value.
+GLint get_int(GLenum pname);
 
 enum class Profile { core, compat };
 

@@ -182,22 +182,28 @@ jobject direct_byte_buffer(void *memory, long bytes) {
     return checked(env->NewDirectByteBuffer(memory, bytes), "NewDirectByteBuffer");
 }
 
-jobject heap_float_buffer(int floats) {
-    jclass c = find_class("java/nio/FloatBuffer");
-    jobject b = checked(env->CallStaticObjectMethod(
-                            c, static_method(c, "allocate", "(I)Ljava/nio/FloatBuffer;"), floats),
-                        "FloatBuffer.allocate");
+namespace {
+
+// FloatBuffer.allocate or ByteBuffer.allocate: a buffer without an address.
+jobject heap_buffer(const char *type, int count) {
+    std::string name = std::string("java/nio/") + type;
+    jclass c = find_class(name.c_str());
+    std::string signature = "(I)L" + name + ";";
+    jobject b = checked(
+        env->CallStaticObjectMethod(c, static_method(c, "allocate", signature.c_str()), count),
+        (std::string(type) + ".allocate").c_str());
     env->DeleteLocalRef(c);
     return b;
 }
 
+} // namespace
+
+jobject heap_float_buffer(int floats) {
+    return heap_buffer("FloatBuffer", floats);
+}
+
 jobject heap_byte_buffer(int bytes) {
-    jclass c = find_class("java/nio/ByteBuffer");
-    jobject b = checked(env->CallStaticObjectMethod(
-                            c, static_method(c, "allocate", "(I)Ljava/nio/ByteBuffer;"), bytes),
-                        "ByteBuffer.allocate");
-    env->DeleteLocalRef(c);
-    return b;
+    return heap_buffer("ByteBuffer", bytes);
 }
 
 Thrown take_exception() {

@@ -49,25 +49,22 @@ jobject JNICALL call_object_method_v(JNIEnv *e, jobject o, jmethodID m, va_list 
     return made(real->CallObjectMethodV(e, o, m, args));
 }
 
-jobject JNICALL call_object_method(JNIEnv *e, jobject o, jmethodID m, ...) {
-    va_list args;
-    va_start(args, m);
-    jobject r = call_object_method_v(e, o, m, args);
-    va_end(args);
-    return r;
-}
-
 jobject JNICALL new_object_v(JNIEnv *e, jclass c, jmethodID m, va_list args) {
     return made(real->NewObjectV(e, c, m, args));
 }
 
-jobject JNICALL new_object(JNIEnv *e, jclass c, jmethodID m, ...) {
-    va_list args;
-    va_start(args, m);
-    jobject r = new_object_v(e, c, m, args);
-    va_end(args);
-    return r;
-}
+// The "..." form of a JNI function, through its counting va_list form.
+#define VARIADIC(name, receiver)                                                                   \
+    jobject JNICALL name(JNIEnv *e, receiver r, jmethodID m, ...) {                                \
+        va_list args;                                                                              \
+        va_start(args, m);                                                                         \
+        jobject result = name##_v(e, r, m, args);                                                  \
+        va_end(args);                                                                              \
+        return result;                                                                             \
+    }
+VARIADIC(call_object_method, jobject)
+VARIADIC(new_object, jclass)
+#undef VARIADIC
 
 void JNICALL delete_local_ref(JNIEnv *e, jobject o) {
     if (o) live--;

@@ -13,12 +13,6 @@ void append_data(std::vector<GLuint> *names, const RecCall &c) {
     names->insert(names->end(), c.data_u, c.data_u + c.data_count);
 }
 
-GLint get_int(GLenum pname) {
-    GLint v = 0;
-    gl.glGetIntegerv(pname, &v);
-    return v;
-}
-
 void expect_each(const char *kind, const std::vector<GLuint> &names,
                  GLboolean(APIENTRY *is)(GLuint), bool alive) {
     for (GLuint name : names)

@@ -18,13 +18,9 @@ namespace {
 struct RecorderApi {
     void *handle = nullptr;
     RecorderKind kind = RecorderKind::lookup;
-    decltype(&rec_clear) clear;
-    decltype(&rec_count) count;
-    decltype(&rec_call) call;
-    decltype(&rec_overflowed) overflowed;
-    decltype(&rec_hide) hide;
-    decltype(&rec_unhide_all) unhide_all;
-    decltype(&rec_driver_depth) driver_depth;
+#define REC_SLOT(ret, name, params) decltype(&::name) name;
+    REC_CONTROLS(REC_SLOT)
+#undef REC_SLOT
 };
 
 RecorderApi recorder;
@@ -55,28 +51,24 @@ void load_recorder(RecorderKind kind) {
     if (!recorder.handle)
         throw std::runtime_error(std::string("cannot load recorder: ") + dlerror());
     recorder.kind = kind;
-    bind(&recorder.clear, "rec_clear");
-    bind(&recorder.count, "rec_count");
-    bind(&recorder.call, "rec_call");
-    bind(&recorder.overflowed, "rec_overflowed");
-    bind(&recorder.hide, "rec_hide");
-    bind(&recorder.unhide_all, "rec_unhide_all");
-    bind(&recorder.driver_depth, "rec_driver_depth");
+#define REC_BIND(ret, name, params) bind(&recorder.name, #name);
+    REC_CONTROLS(REC_BIND)
+#undef REC_BIND
     if (dlopen("libGL.so.1", RTLD_NOW | RTLD_NOLOAD) != recorder.handle)
         throw std::runtime_error("dlopen(\"libGL.so.1\") does not return the recorder");
 }
 
 void rec_reset() {
-    api().clear();
+    api().rec_clear();
 }
 
 long rec_size() {
-    if (api().overflowed()) throw std::runtime_error("the GL call log overflowed");
-    return api().count();
+    if (api().rec_overflowed()) throw std::runtime_error("the GL call log overflowed");
+    return api().rec_count();
 }
 
 const RecCall &rec_at(long index) {
-    const RecCall *c = api().call(index);
+    const RecCall *c = api().rec_call(index);
     if (!c) throw std::runtime_error("no such recorded call");
     return *c;
 }
@@ -99,13 +91,13 @@ std::vector<std::string> rec_names() {
 }
 
 void rec_hide_name(const char *name) {
-    api().hide(name);
+    api().rec_hide(name);
 }
 void rec_unhide() {
-    api().unhide_all();
+    api().rec_unhide_all();
 }
 int *rec_depth() {
-    return api().driver_depth();
+    return api().rec_driver_depth();
 }
 
 // ---- The renderer's exported entry points -----------------------------------

@@ -27,25 +27,6 @@ const GLenum caps[11] = {GL_DEPTH_TEST,
                          GL_SAMPLE_MASK,
                          GL_FRAMEBUFFER_SRGB};
 
-const GLenum factors[] = {GL_ZERO,
-                          GL_ONE,
-                          GL_SRC_COLOR,
-                          GL_DST_COLOR,
-                          GL_SRC_ALPHA,
-                          GL_ONE_MINUS_SRC_ALPHA,
-                          GL_DST_ALPHA,
-                          GL_CONSTANT_COLOR,
-                          GL_ONE_MINUS_CONSTANT_ALPHA};
-const GLenum equations[] = {GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT, GL_MIN,
-                            GL_MAX};
-const GLenum polygon_modes[] = {GL_FILL, GL_LINE, GL_POINT};
-
-GLint get_int(GLenum pname) {
-    GLint v = 0;
-    gl.glGetIntegerv(pname, &v);
-    return v;
-}
-
 class GuardTest;
 
 struct GuardedCall {
@@ -185,9 +166,10 @@ void GuardTest::randomize(std::mt19937 &rng) {
             gl.glEnablei(GL_BLEND, buffer);
         else
             gl.glDisablei(GL_BLEND, buffer);
-        gl.glBlendFuncSeparatei(buffer, factors[pick(rng, 9)], factors[pick(rng, 9)],
-                                factors[pick(rng, 9)], factors[pick(rng, 9)]);
-        gl.glBlendEquationSeparatei(buffer, equations[pick(rng, 5)], equations[pick(rng, 5)]);
+        gl.glBlendFuncSeparatei(buffer, blend_factors[pick(rng, 9)], blend_factors[pick(rng, 9)],
+                                blend_factors[pick(rng, 9)], blend_factors[pick(rng, 9)]);
+        gl.glBlendEquationSeparatei(buffer, blend_equations[pick(rng, 5)],
+                                    blend_equations[pick(rng, 5)]);
     }
     for (GLenum cap : caps) {
         if (coin(rng))

@@ -24,16 +24,22 @@ struct RecCall {
     char text[REC_MAX_TEXT];
 };
 
+// The control functions: return type, name, parameters.
+#define REC_CONTROLS(X)                                                                            \
+    X(void, rec_clear, (void))                                                                     \
+    X(long, rec_count, (void))                                                                     \
+    X(const struct RecCall *, rec_call, (long index))                                              \
+    X(int, rec_overflowed, (void))                                                                 \
+    X(void, rec_hide, (const char *name))                                                          \
+    X(void, rec_unhide_all, (void))                                                                \
+    X(int *, rec_driver_depth, (void))
+
 #ifdef __cplusplus
 extern "C" {
 #endif
-void rec_clear(void);
-long rec_count(void);
-const struct RecCall *rec_call(long index);
-int rec_overflowed(void);
-void rec_hide(const char *name);
-void rec_unhide_all(void);
-int *rec_driver_depth(void);
+#define REC_DECLARE(ret, name, params) ret name params;
+REC_CONTROLS(REC_DECLARE)
+#undef REC_DECLARE
 #ifdef __cplusplus
 }
 #endif
