@@ -538,6 +538,7 @@ std::vector<const RecCall *> blur_draws() {
 
 TEST_F(SubmitTest, BlurRunsOnlyAboveOneHundredthAndInTwoHalfSizePasses) {
     Stream s;
+    s.add(record(glass_kind).rect(2, 2, 8, 8).ink(1, 1, 1, 1));
     SubmitCall c = call;
     c.width = 63, c.height = 47;
     for (float sigma : {0.0f, 0.01f, NAN}) {
@@ -622,13 +623,90 @@ TEST_F(RendererTest, DefaultFramebufferTargetGetsItsBuffersBack) {
         << "the shape was not drawn into the default framebuffer";
 }
 
-TEST_F(SubmitTest, EmptyStreamStillCapturesTheBackdrop) {
-    Stream s;
-    rec_reset();
-    submit(s);
-    expect_no_exception();
-    EXPECT_EQ(rec_calls("glBlitFramebuffer").size(), 1u);
-    EXPECT_TRUE(rec_calls("glDrawArrays").empty());
+// A capture (copy and blur) runs only where a glass record samples it: at the
+// start when a glass record comes before the first refresh, and at a refresh
+// when a glass record follows it before the next refresh. Kinds are read as
+// the draw loop reads them, so -0.5 is glass, and a glass record that draws
+// nothing still asks for its backdrop.
+TEST_F(SubmitTest, BackdropIsCapturedOnlyWhereGlassSamplesIt) {
+    Record glass = record(glass_kind).rect(2, 2, 8, 8).ink(1, 1, 1, 1);
+    Record unseen_glass = record(-0.5f).rect(2, 2, 8, 8).ink(1, 1, 1, 0);
+    Record refresh = record(refresh_kind);
+    struct Case {
+        const char *what;
+        std::vector<Record> records;
+        size_t captures;
+    } cases[] = {
+        {"empty stream", {}, 0},
+        {"shapes only", {visible_shape(), visible_shape()}, 0},
+        {"refresh no glass follows", {visible_shape(), refresh, visible_shape()}, 0},
+        {"clips and a refresh only", {push(0, 0, 8, 8, 1), refresh, record(pop_kind)}, 0},
+        {"glass first", {glass, visible_shape()}, 1},
+        {"glass, then a refresh no glass follows", {glass, refresh, visible_shape()}, 1},
+        {"glass only after a refresh", {visible_shape(), refresh, glass}, 1},
+        {"glass before and after a refresh", {glass, refresh, glass}, 2},
+        {"two refreshes, glass after the second", {glass, refresh, refresh, glass}, 2},
+        {"invisible glass of kind -0.5", {visible_shape(), refresh, unseen_glass}, 1},
+    };
+    SubmitCall c = call;
+    c.sigma = 4;
+    for (const Case &k : cases) {
+        Stream s;
+        for (const Record &r : k.records)
+            s.add(r);
+        rec_reset();
+        submit(s, c);
+        expect_no_exception();
+        // Each capture is one copy and one downsample, then two blur passes.
+        EXPECT_EQ(rec_calls("glBlitFramebuffer").size(), 2 * k.captures) << k.what;
+        EXPECT_EQ(blur_draws().size(), 2 * k.captures) << k.what;
+    }
+}
+
+// Skipped captures change no pixel. Before each run the scene texture is
+// filled by a capture of another colour: a glass record that sampled such a
+// stale backdrop would draw differently for red and for green. And every
+// stream draws the same as with an invisible glass record at its start and
+// after each refresh, which forces every capture.
+TEST_F(SubmitTest, SkippedCapturesChangeNoPixel) {
+    Record shape = record(fill_kind).rect(1, 1, 12, 10).ink(0, 0.5f, 0, 0.5f);
+    Record glass = record(glass_kind).rect(4, 4, 16, 12).ink(0.2f, 0.2f, 0.8f, 0.7f);
+    Record forcing = record(glass_kind).rect(0, 0, 4, 4).ink(1, 1, 1, 0);
+    Record refresh = record(refresh_kind);
+    std::vector<std::vector<Record>> streams = {
+        {shape, visible_shape()},
+        {shape, refresh, visible_shape()},
+        {shape, refresh, glass},
+        {glass, refresh, shape, refresh, glass},
+    };
+    SubmitCall c = call;
+    c.sigma = 3;
+    auto draw = [&](const std::vector<Record> &records, bool force, float stale_red) {
+        Stream stale;
+        stale.add(forcing);
+        gl.glBindFramebuffer(GL_FRAMEBUFFER, target.fbo);
+        gl.glClearColor(stale_red, 1 - stale_red, 0, 1);
+        gl.glClear(GL_COLOR_BUFFER_BIT);
+        submit(stale, c);
+        gl.glClearColor(0.1f, 0.3f, 0.6f, 1);
+        gl.glClear(GL_COLOR_BUFFER_BIT);
+        gl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        Stream s;
+        if (force) s.add(forcing);
+        for (const Record &r : records) {
+            s.add(r);
+            if (force && r.s[0] == refresh_kind) s.add(forcing);
+        }
+        submit(s, c);
+        expect_no_exception();
+        return host_read(target.fbo, GL_COLOR_ATTACHMENT0, 0, 0, c.width, c.height);
+    };
+    for (size_t i = 0; i < streams.size(); ++i) {
+        std::vector<unsigned char> pixels = draw(streams[i], false, 1);
+        EXPECT_EQ(pixels, draw(streams[i], false, 0)) << "stream " << i << " saw a stale backdrop";
+        EXPECT_EQ(pixels, draw(streams[i], true, 1)) << "stream " << i;
+    }
+    gl.glClearColor(0, 0, 0, 0);
 }
 
 TEST_F(SubmitTest, WithoutGlDrawBuffersTheCallStillSucceeds) {
