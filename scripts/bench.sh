@@ -36,7 +36,9 @@ out=""
 tunables="glibc.malloc.trim_threshold=1073741824:glibc.malloc.top_pad=268435456:glibc.malloc.mmap_threshold=33554432"
 # The rounds run on an X server of their own: once the options are checked
 # and everything is built, the script starts itself again under
-# tests/with-xvfb.sh, without DISPLAY so that it starts a private Xvfb.
+# tests/with-xvfb.sh, without DISPLAY so that it starts a private Xvfb. Its
+# 1280 x 1024 screen is smaller than the 1920 x 1080 windows; every contestant
+# draws and reads back the same pixels there as on a larger screen.
 on_xvfb=0
 parse() {
     while [ $# -gt 0 ]; do
