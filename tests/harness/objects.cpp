@@ -29,40 +29,46 @@ void expect_contains(const char *kind, const std::vector<GLuint> &created,
 
 } // namespace
 
-GlObjects created_in_log() {
+namespace {
+
+// Per kind of object: the calls that make and delete one, and where the name
+// is: the result of the make call and the first argument of the delete call,
+// or the name array of both.
+struct ObjectCalls {
+    const char *make, *remove;
+    std::vector<GLuint> GlObjects::*names;
+    bool single;
+};
+
+const ObjectCalls object_calls[] = {
+    {"glCreateProgram", "glDeleteProgram", &GlObjects::programs, true},
+    {"glCreateShader", "glDeleteShader", &GlObjects::shaders, true},
+    {"glGenTextures", "glDeleteTextures", &GlObjects::textures, false},
+    {"glGenFramebuffers", "glDeleteFramebuffers", &GlObjects::framebuffers, false},
+    {"glGenVertexArrays", "glDeleteVertexArrays", &GlObjects::vertex_arrays, false},
+};
+
+GlObjects objects_in_log(bool deleted) {
     GlObjects o;
-    for (const RecCall *c : rec_calls()) {
-        std::string name = c->name;
-        if (name == "glCreateProgram")
-            o.programs.push_back((GLuint)c->ret);
-        else if (name == "glCreateShader")
-            o.shaders.push_back((GLuint)c->ret);
-        else if (name == "glGenTextures")
-            append_data(&o.textures, *c);
-        else if (name == "glGenFramebuffers")
-            append_data(&o.framebuffers, *c);
-        else if (name == "glGenVertexArrays")
-            append_data(&o.vertex_arrays, *c);
-    }
+    for (const RecCall *c : rec_calls())
+        for (const ObjectCalls &k : object_calls) {
+            if (std::string(c->name) != (deleted ? k.remove : k.make)) continue;
+            if (k.single)
+                (o.*k.names).push_back((GLuint)(deleted ? c->i[0] : c->ret));
+            else
+                append_data(&(o.*k.names), *c);
+        }
     return o;
 }
 
+} // namespace
+
+GlObjects created_in_log() {
+    return objects_in_log(false);
+}
+
 GlObjects deleted_in_log() {
-    GlObjects o;
-    for (const RecCall *c : rec_calls()) {
-        std::string name = c->name;
-        if (name == "glDeleteProgram")
-            o.programs.push_back((GLuint)c->i[0]);
-        else if (name == "glDeleteShader")
-            o.shaders.push_back((GLuint)c->i[0]);
-        else if (name == "glDeleteTextures")
-            append_data(&o.textures, *c);
-        else if (name == "glDeleteFramebuffers")
-            append_data(&o.framebuffers, *c);
-        else if (name == "glDeleteVertexArrays")
-            append_data(&o.vertex_arrays, *c);
-    }
-    return o;
+    return objects_in_log(true);
 }
 
 void host_bind_names(const GlObjects &objects) {

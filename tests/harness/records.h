@@ -73,4 +73,8 @@ struct Stream {
     jobject buffer(long extra = 0);
 };
 
+// A 64 x 48 target's worth of every pass submit has: a fill, glass inside a
+// shaped clip, a backdrop refresh, text from `atlas`, and the clip's pop.
+Stream every_pass(uint32_t atlas);
+
 #endif

@@ -97,13 +97,7 @@ TEST_F(RendererTest, DrawingEntryPointsAllocateNothing) {
     std::vector<unsigned char> screen(64 * 48 * 4);
     jobject texel_buffer = direct_byte_buffer(texels, sizeof texels);
     jobject screen_buffer = direct_byte_buffer(screen.data(), (long)screen.size());
-    Stream s;
-    s.add(record(fill_kind).rect(1, 1, 8, 8).ink(0.5f, 0, 0, 0.5f))
-        .add(push(2, 2, 20, 16, 3))
-        .add(record(glass_kind).rect(4, 4, 10, 10).ink(1, 1, 1, 1))
-        .add(record(refresh_kind))
-        .add(record(text_kind).rect(6, 6, 4, 4).ink(1, 1, 1, 1).atlas((uint32_t)texture))
-        .add(record(pop_kind));
+    Stream s = every_pass((uint32_t)texture);
     jobject commands = s.buffer();
     jint fbo = (jint)target.fbo, attachment = GL_COLOR_ATTACHMENT0, w = 64, h = 48, n = s.count();
     jfloat ui_w = 32, ui_h = 24, sigma = 4, zero = 0;

@@ -210,14 +210,8 @@ TEST_P(Programs, ReferenceShadersTakeEveryUniformTheRendererSets) {
     EXPECT_EQ(rec_calls("glCreateProgram").size(), 5u);
     HostTarget target = host_target(64, 48, 0.2f, 0.4f, 0.6f, 1);
     jint atlas = native::create_texture(2, 2);
-    Stream s;
-    s.add(record(fill_kind).rect(1, 1, 8, 8).ink(1, 0, 0, 1))
-        .add(push(2, 2, 20, 16, 3))
-        .add(record(glass_kind).rect(4, 4, 10, 10).ink(1, 1, 1, 0.5f))
-        .add(record(refresh_kind))
-        .add(record(text_kind).rect(6, 6, 4, 4).ink(1, 1, 1, 1).atlas((uint32_t)atlas))
-        .add(record(pop_kind))
-        .add(record(3).rect(10, 10, 8, 8).ink(0, 1, 0, 1));
+    Stream s = every_pass((uint32_t)atlas);
+    s.add(record(3).rect(10, 10, 8, 8).ink(0, 1, 0, 1));
     native::submit(s.buffer(), s.count(), (jint)target.fbo, GL_COLOR_ATTACHMENT0, 64, 48, 32, 24, 6,
                    0.5f, 0.5f);
     expect_no_exception();
