@@ -51,24 +51,6 @@ GlObjects deleted;
 // keep a long run's memory bounded.
 GlObjects abandoned;
 
-void start() {
-    JvmEnvironment().SetUp();
-    load_recorder(RecorderKind::lookup);
-    std::string failure = host_open(&host, Profile::core, 4, 5, surface, surface);
-    require(failure.empty(), "host context: " + failure);
-    scene_make(&scene, Profile::core, true);
-    gl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
-    JNIEnv *e = jni();
-    jclass c = e->FindClass("java/awt/Canvas");
-    require(c != nullptr, "java.awt.Canvas");
-    jobject local = e->NewObject(c, e->GetMethodID(c, "<init>", "()V"));
-    require(local && !e->ExceptionCheck(), "new Canvas()");
-    canvas = e->NewGlobalRef(local);
-    e->DeleteLocalRef(local);
-    e->DeleteLocalRef(c);
-    require_no_jni_warnings("start-up");
-}
-
 void append(std::vector<GLuint> *to, const std::vector<GLuint> &from) {
     to->insert(to->end(), from.begin(), from.end());
 }
@@ -445,17 +427,29 @@ void reset() {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    start();
-    return 0;
+void fuzz_start() {
+    JvmEnvironment().SetUp();
+    load_recorder(RecorderKind::lookup);
+    std::string failure = host_open(&host, Profile::core, 4, 5, surface, surface);
+    require(failure.empty(), "host context: " + failure);
+    scene_make(&scene, Profile::core, true);
+    gl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
+    JNIEnv *e = jni();
+    jclass c = e->FindClass("java/awt/Canvas");
+    require(c != nullptr, "java.awt.Canvas");
+    jobject local = e->NewObject(c, e->GetMethodID(c, "<init>", "()V"));
+    require(local && !e->ExceptionCheck(), "new Canvas()");
+    canvas = e->NewGlobalRef(local);
+    e->DeleteLocalRef(local);
+    e->DeleteLocalRef(c);
+    require_no_jni_warnings("start-up");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     keep_input(data, size);
     FuzzedDataProvider in(data, size);
     reset();
-    std::vector<uint8_t> state = in.ConsumeBytes<uint8_t>(28);
-    scene_apply(scene, state.data(), state.size());
+    apply_host_state(in, scene);
     for (int calls = 0; calls < 24 && in.remaining_bytes() > 0; calls++) {
         Snapshot before = snapshot(scene);
         rec_reset();

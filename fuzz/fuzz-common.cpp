@@ -38,6 +38,16 @@ const char *const fixed_messages[] = {
     "desktop OpenGL 3.3+.",
     nullptr};
 
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    fuzz_start();
+    return 0;
+}
+
+void apply_host_state(FuzzedDataProvider &in, const HostScene &scene) {
+    std::vector<uint8_t> state = in.ConsumeBytes<uint8_t>(28);
+    scene_apply(scene, state.data(), state.size());
+}
+
 void broken(const std::string &what) {
     fprintf(stderr, "\nfuzz property broken: %s\n", what.c_str());
     fflush(stderr);

@@ -57,6 +57,12 @@ jobject float_buffer_over(void *memory, long floats);
 // report down with it, and the file still holds the input.
 void keep_input(const uint8_t *data, size_t size);
 
+// Each fuzzer's start-up, run once by LLVMFuzzerInitialize.
+void fuzz_start();
+
+// Sets every piece of host state of `scene` from the input's first bytes.
+void apply_host_state(FuzzedDataProvider &in, const HostScene &scene);
+
 // Fails when -Xcheck:jni reported anything since the last call.
 void require_no_jni_warnings(const char *after);
 

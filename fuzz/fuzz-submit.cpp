@@ -27,23 +27,6 @@ Profile fuzz_profile() {
     return p && strcmp(p, "compat") == 0 ? Profile::compat : Profile::core;
 }
 
-void start() {
-    JvmEnvironment().SetUp();
-    Profile profile = fuzz_profile();
-    std::string failure = host_open(&host, profile, 4, 5);
-    require(failure.empty(), "host context: " + failure);
-    scene_make(&scene, profile, false);
-    gl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
-    require(jni()->PushLocalFrame(16) == 0, "PushLocalFrame");
-    native::attach(sources_array(test_sources()));
-    Thrown t = take_exception();
-    require(!t.pending, "attach failed: " + t.message);
-    atlas = (GLuint)native::create_texture(8, 8);
-    require(atlas != 0 && !take_exception().pending, "createTexture for the atlas");
-    jni()->PopLocalFrame(nullptr);
-    require_no_jni_warnings("start-up");
-}
-
 struct Call {
     GLuint target;
     GLenum color_buffer;
@@ -156,16 +139,27 @@ void run(const Call &c) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    start();
-    return 0;
+void fuzz_start() {
+    JvmEnvironment().SetUp();
+    Profile profile = fuzz_profile();
+    std::string failure = host_open(&host, profile, 4, 5);
+    require(failure.empty(), "host context: " + failure);
+    scene_make(&scene, profile, false);
+    gl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
+    require(jni()->PushLocalFrame(16) == 0, "PushLocalFrame");
+    native::attach(sources_array(test_sources()));
+    Thrown t = take_exception();
+    require(!t.pending, "attach failed: " + t.message);
+    atlas = (GLuint)native::create_texture(8, 8);
+    require(atlas != 0 && !take_exception().pending, "createTexture for the atlas");
+    jni()->PopLocalFrame(nullptr);
+    require_no_jni_warnings("start-up");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     keep_input(data, size);
     FuzzedDataProvider in(data, size);
-    std::vector<uint8_t> state = in.ConsumeBytes<uint8_t>(28);
-    scene_apply(scene, state.data(), state.size());
+    apply_host_state(in, scene);
     while (gl.glGetError() != GL_NO_ERROR) {
     }
     Call c = decode(in);

@@ -142,18 +142,24 @@ void apply_capabilities(const HostScene &s, Bytes &b) {
 }
 
 void read_bindings(StateReader &r) {
-    r.ints("program", GL_CURRENT_PROGRAM, 1);
-    r.ints("vertex array", GL_VERTEX_ARRAY_BINDING, 1);
-    r.ints("draw framebuffer", GL_DRAW_FRAMEBUFFER_BINDING, 1);
-    r.ints("read framebuffer", GL_READ_FRAMEBUFFER_BINDING, 1);
-    r.ints("active texture", GL_ACTIVE_TEXTURE, 1);
-    r.ints("unpack buffer", GL_PIXEL_UNPACK_BUFFER_BINDING, 1);
-    r.ints("pack buffer", GL_PIXEL_PACK_BUFFER_BINDING, 1);
-    r.ints("viewport", GL_VIEWPORT, 4);
-    r.ints("scissor box", GL_SCISSOR_BOX, 4);
-    r.ints("polygon mode", GL_POLYGON_MODE, 2);
-    r.ints("depth func", GL_DEPTH_FUNC, 1);
-    r.ints("cull face mode", GL_CULL_FACE_MODE, 1);
+    const struct {
+        const char *name;
+        GLenum pname;
+        int count;
+    } bindings[] = {{"program", GL_CURRENT_PROGRAM, 1},
+                    {"vertex array", GL_VERTEX_ARRAY_BINDING, 1},
+                    {"draw framebuffer", GL_DRAW_FRAMEBUFFER_BINDING, 1},
+                    {"read framebuffer", GL_READ_FRAMEBUFFER_BINDING, 1},
+                    {"active texture", GL_ACTIVE_TEXTURE, 1},
+                    {"unpack buffer", GL_PIXEL_UNPACK_BUFFER_BINDING, 1},
+                    {"pack buffer", GL_PIXEL_PACK_BUFFER_BINDING, 1},
+                    {"viewport", GL_VIEWPORT, 4},
+                    {"scissor box", GL_SCISSOR_BOX, 4},
+                    {"polygon mode", GL_POLYGON_MODE, 2},
+                    {"depth func", GL_DEPTH_FUNC, 1},
+                    {"cull face mode", GL_CULL_FACE_MODE, 1}};
+    for (const auto &b : bindings)
+        r.ints(b.name, b.pname, b.count);
 }
 
 void read_pixel_store(StateReader &r) {

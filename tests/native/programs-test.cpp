@@ -44,6 +44,16 @@ class Programs : public RendererTest, public ::testing::WithParamInterface<Profi
         sources[index] = source;
         native::attach(sources_array(sources));
     }
+
+    // attach with role `index` replaced by the source in `file`, which does
+    // not compile as a `type` shader: its info log is raised once `programs`
+    // programs were made.
+    void expect_compile_failure(int index, const char *file, GLenum type, size_t programs) {
+        std::string broken = test_shader(file);
+        attach_with(index, broken);
+        expect_thrown(state_exception, host_compile_log(type, broken));
+        EXPECT_EQ(rec_calls("glCreateProgram").size(), programs);
+    }
 };
 
 TEST_P(Programs, WrongSourceCountIsRefusedBeforeAnyObjectExists) {
@@ -87,21 +97,15 @@ TEST_P(Programs, NullOrNonStringSourceIsRefused) {
 }
 
 TEST_P(Programs, VertexSourceThatDoesNotCompileReportsItsLog) {
-    std::string broken = test_shader("broken-source-0.vert");
-    attach_with(0, broken);
-    expect_thrown(state_exception, host_compile_log(GL_VERTEX_SHADER, broken));
     // Background and blur both fail on source 0; glass, shape and text link.
-    EXPECT_EQ(rec_calls("glCreateProgram").size(), 3u);
+    expect_compile_failure(0, "broken-source-0.vert", GL_VERTEX_SHADER, 3);
     EXPECT_EQ(rec_calls("glGenVertexArrays").size(), 1u);
     EXPECT_TRUE(rec_calls("glGenTextures").empty()) << "textures named after a failed program";
     expect_close_frees_everything();
 }
 
 TEST_P(Programs, TextFragmentThatDoesNotCompileReportsItsLog) {
-    std::string broken = test_shader("broken-source-6.frag");
-    attach_with(6, broken);
-    expect_thrown(state_exception, host_compile_log(GL_FRAGMENT_SHADER, broken));
-    EXPECT_EQ(rec_calls("glCreateProgram").size(), 4u);
+    expect_compile_failure(6, "broken-source-6.frag", GL_FRAGMENT_SHADER, 4);
     expect_close_frees_everything();
 }
 

@@ -219,15 +219,22 @@ const jchar *JNICALL get_string_chars(JNIEnv *, jstring s, jboolean *is_copy) {
     return copy;
 }
 
-void JNICALL release_string_chars(JNIEnv *, jstring s, const jchar *chars) {
-    Object *o = string_arg(s, "ReleaseStringChars");
-    auto it = pinned_chars.find(chars);
-    if (it == pinned_chars.end() || it->second != o) {
-        misuse("ReleaseStringChars with characters not pinned from that string");
+// Frees characters a Get call pinned from `s`; `what` names the Release call.
+template <typename C>
+void release_pinned(std::map<const void *, Object *> &pinned, jstring s, const C *chars,
+                    const char *what) {
+    Object *o = string_arg(s, what);
+    auto it = pinned.find(chars);
+    if (it == pinned.end() || it->second != o) {
+        misuse(std::string(what) + " with characters not pinned from that string");
         return;
     }
-    pinned_chars.erase(it);
+    pinned.erase(it);
     delete[] chars;
+}
+
+void JNICALL release_string_chars(JNIEnv *, jstring s, const jchar *chars) {
+    release_pinned(pinned_chars, s, chars, "ReleaseStringChars");
 }
 
 const char *JNICALL get_string_utf_chars(JNIEnv *, jstring s, jboolean *is_copy) {
@@ -242,14 +249,7 @@ const char *JNICALL get_string_utf_chars(JNIEnv *, jstring s, jboolean *is_copy)
 }
 
 void JNICALL release_string_utf_chars(JNIEnv *, jstring s, const char *chars) {
-    Object *o = string_arg(s, "ReleaseStringUTFChars");
-    auto it = pinned_utf.find(chars);
-    if (it == pinned_utf.end() || it->second != o) {
-        misuse("ReleaseStringUTFChars with characters not pinned from that string");
-        return;
-    }
-    pinned_utf.erase(it);
-    delete[] chars;
+    release_pinned(pinned_utf, s, chars, "ReleaseStringUTFChars");
 }
 
 jsize JNICALL get_array_length(JNIEnv *, jarray a) {
