@@ -14,7 +14,6 @@ import com.jogamp.opengl.GLOffscreenAutoDrawable;
 import com.jogamp.opengl.GLProfile;
 import marlith.sdk.ui.render.NativeGpu;
 import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 
@@ -22,20 +21,17 @@ import org.junit.jupiter.api.Test;
  * One backend per process, seen from the window binding: while a JOGL host context is attached,
  * open on a Canvas is refused, and after close the Canvas opens normally.
  */
-class AttachedHostTest {
+class AttachedHostTest extends CanvasTest {
     static final int WIDTH = 200, HEIGHT = 120;
 
-    TestWindow window;
     GLOffscreenAutoDrawable host;
 
-    @BeforeAll
-    static void load() {
-        NativeGpu.load();
+    AttachedHostTest() {
+        super(WIDTH, HEIGHT);
     }
 
     @BeforeEach
-    void showAndMakeHostCurrent() {
-        window = TestWindow.show(WIDTH, HEIGHT);
+    void makeHostCurrent() {
         GLProfile profile = GLProfile.getDefault();
         host = GLDrawableFactory.getFactory(profile)
                 .createOffscreenAutoDrawable(null, new GLCapabilities(profile), null, 64, 64);
@@ -43,12 +39,13 @@ class AttachedHostTest {
         assertNotEquals(GLContext.CONTEXT_NOT_CURRENT, host.getContext().makeCurrent(), "JOGL host context");
     }
 
+    // Runs before CanvasTest's: the renderer lets go of the host's context
+    // while it is still current.
     @AfterEach
-    void releaseAll() {
+    void releaseHost() {
         NativeGpu.close();
         if (GLContext.getCurrent() == host.getContext()) host.getContext().release();
         host.destroy();
-        window.dispose();
     }
 
     @Test

@@ -17,9 +17,6 @@ import java.util.Locale;
 import java.util.function.Consumer;
 import java.util.stream.Stream;
 import marlith.sdk.ui.render.NativeGpu;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeAll;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
 import org.junit.jupiter.params.ParameterizedTest;
@@ -30,28 +27,14 @@ import org.junit.jupiter.params.provider.MethodSource;
  * Refused opens: each raises its message, leaves the renderer closed, and after close the same
  * Canvas opens and draws normally, so close released whatever the failed open held.
  */
-class OpenFailureTest {
+class OpenFailureTest extends CanvasTest {
     static final int WIDTH = 240, HEIGHT = 160;
 
     @TempDir
     static Path scratch;
 
-    TestWindow window;
-
-    @BeforeAll
-    static void load() {
-        NativeGpu.load();
-    }
-
-    @BeforeEach
-    void show() {
-        window = TestWindow.show(WIDTH, HEIGHT);
-    }
-
-    @AfterEach
-    void closeAndHide() {
-        NativeGpu.close();
-        window.dispose();
+    OpenFailureTest() {
+        super(WIDTH, HEIGHT);
     }
 
     static Stream<Arguments> refusedOpens() throws IOException {

@@ -13,31 +13,14 @@ import java.awt.AWTException;
 import java.awt.Point;
 import java.awt.Robot;
 import marlith.sdk.ui.render.NativeGpu;
-import org.junit.jupiter.api.AfterEach;
-import org.junit.jupiter.api.BeforeAll;
-import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
 
 /** The renderer's own GL context on a real AWT Canvas: drawing, presenting, window size, close. */
-class WindowBindingTest {
+class WindowBindingTest extends CanvasTest {
     static final int WIDTH = 320, HEIGHT = 200;
 
-    TestWindow window;
-
-    @BeforeAll
-    static void load() {
-        NativeGpu.load();
-    }
-
-    @BeforeEach
-    void show() {
-        window = TestWindow.show(WIDTH, HEIGHT);
-    }
-
-    @AfterEach
-    void closeAndHide() {
-        NativeGpu.close();
-        window.dispose();
+    WindowBindingTest() {
+        super(WIDTH, HEIGHT);
     }
 
     @Test

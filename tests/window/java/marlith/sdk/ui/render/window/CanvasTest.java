@@ -1,0 +1,36 @@
+package marlith.sdk.ui.render.window;
+
+import marlith.sdk.ui.render.NativeGpu;
+import org.junit.jupiter.api.AfterEach;
+import org.junit.jupiter.api.BeforeAll;
+import org.junit.jupiter.api.BeforeEach;
+
+/**
+ * Test classes with a window per test: the library loaded once, a Canvas of the given size shown
+ * before each test, the renderer closed and the window disposed after it.
+ */
+abstract class CanvasTest {
+    private final int width, height;
+    TestWindow window;
+
+    CanvasTest(int width, int height) {
+        this.width = width;
+        this.height = height;
+    }
+
+    @BeforeAll
+    static void load() {
+        NativeGpu.load();
+    }
+
+    @BeforeEach
+    void show() {
+        window = TestWindow.show(width, height);
+    }
+
+    @AfterEach
+    void closeAndHide() {
+        NativeGpu.close();
+        window.dispose();
+    }
+}
