@@ -1,8 +1,6 @@
 package marlith.sdk.ui.render.window;
 
-import static marlith.sdk.ui.render.window.Renderer.assertDraws;
 import static marlith.sdk.ui.render.window.Renderer.assertReleased;
-import static marlith.sdk.ui.render.window.Renderer.packed;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertNotEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
@@ -63,8 +61,6 @@ class AttachedHostTest extends CanvasTest {
         NativeGpu.close();
         host.getContext().release();
         assertReleased();
-        Renderer.open(window.canvas);
-        assertEquals(packed(WIDTH, HEIGHT), NativeGpu.clientSize());
-        assertDraws(WIDTH, HEIGHT);
+        openAndAssertDrawing();
     }
 }

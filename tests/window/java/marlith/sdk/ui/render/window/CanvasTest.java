@@ -1,5 +1,7 @@
 package marlith.sdk.ui.render.window;
 
+import static org.junit.jupiter.api.Assertions.assertEquals;
+
 import marlith.sdk.ui.render.NativeGpu;
 import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeAll;
@@ -32,5 +34,17 @@ abstract class CanvasTest {
     void closeAndHide() {
         NativeGpu.close();
         window.dispose();
+    }
+
+    /** Opens the renderer on the Canvas, then checks it as assertOpenAndDrawing does. */
+    void openAndAssertDrawing() {
+        Renderer.open(window.canvas);
+        assertOpenAndDrawing();
+    }
+
+    /** The open renderer reports the Canvas's size and draws into it. */
+    void assertOpenAndDrawing() {
+        assertEquals(Renderer.packed(width, height), NativeGpu.clientSize());
+        Renderer.assertDraws(width, height);
     }
 }

@@ -1,9 +1,7 @@
 package marlith.sdk.ui.render.window;
 
-import static marlith.sdk.ui.render.window.Renderer.assertDraws;
 import static marlith.sdk.ui.render.window.Renderer.assertNotOpen;
 import static marlith.sdk.ui.render.window.Renderer.assertReleased;
-import static marlith.sdk.ui.render.window.Renderer.packed;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
@@ -127,8 +125,7 @@ class OpenFailureTest extends CanvasTest {
     }
 
     private void assertStillOpen() {
-        assertEquals(packed(WIDTH, HEIGHT), NativeGpu.clientSize());
-        assertDraws(WIDTH, HEIGHT);
+        assertOpenAndDrawing();
         NativeGpu.close();
         assertReleased();
     }
@@ -136,9 +133,7 @@ class OpenFailureTest extends CanvasTest {
     private void assertOpensAgainAfterClose() {
         NativeGpu.close();
         assertReleased();
-        Renderer.open(window.canvas);
-        assertEquals(packed(WIDTH, HEIGHT), NativeGpu.clientSize());
-        assertDraws(WIDTH, HEIGHT);
+        openAndAssertDrawing();
         NativeGpu.close();
         assertReleased();
     }

@@ -83,9 +83,7 @@ class WindowBindingTest extends CanvasTest {
         NativeGpu.close();
         assertReleased();
 
-        Renderer.open(window.canvas);
-        assertEquals(packed(WIDTH, HEIGHT), NativeGpu.clientSize());
-        assertDraws(WIDTH, HEIGHT);
+        openAndAssertDrawing();
         NativeGpu.swap();
     }
 }
