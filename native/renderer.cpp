@@ -16,12 +16,25 @@
 #include <jawt_md.h>
 #endif
 
+#include "command-records.h"
+#include "entry-points.h"
 #include "gl-api.h"
+#include "messages.h"
+#include "uniforms.h"
 
 #define EXPORT extern "C" JNIEXPORT
 #define NATIVE(name) Java_marlith_sdk_ui_render_NativeGpu_##name
 
 static const jint protocol_version = 24164;
+
+// Each definition must match its declaration here: an exported function with
+// other parameters is a conflicting declaration of a C function.
+#define OMBREL_EXPORT_DECLARATION(ret, name, params) EXPORT ret JNICALL NATIVE(name) params;
+OMBREL_ENTRY_POINTS(OMBREL_EXPORT_DECLARATION)
+#undef OMBREL_EXPORT_DECLARATION
+
+#define OMBREL_TEXT(name, text) static const char *const msg_##name = text;
+OMBREL_MESSAGES(OMBREL_TEXT)
 
 // Renderer state. `opened` is set only as the very last step of a successful
 // open or attach; `resources_ready` tells close that GPU objects may exist.
@@ -42,6 +55,14 @@ static glx_get_proc_address_fn glXGetProcAddress_;
 #define OMBREL_DECLARE(ret, name, params, args) static ret(APIENTRY *name##_) params;
 OMBREL_GL_REQUIRED(OMBREL_DECLARE)
 #undef OMBREL_DECLARE
+
+// Optional functions: null where the driver lacks them. glDrawBuffers is
+// looked up once at load; the indexed blend pointers take the core or the
+// ARB-suffixed functions, whose types are the same.
+#define OMBREL_OPTIONAL_TYPE(ret, name, params, args) typedef ret(APIENTRY *name##_fn) params;
+OMBREL_GL_OPTIONAL(OMBREL_OPTIONAL_TYPE)
+#undef OMBREL_OPTIONAL_TYPE
+static glDrawBuffers_fn glDrawBuffers_;
 
 // Raises IllegalStateException unless an exception is already pending, in
 // which case that one is what Java sees.
@@ -69,6 +90,9 @@ static bool equal_text(const char *a, const char *b) {
 }
 
 #ifdef _WIN32
+OMBREL_WGL_MESSAGES(OMBREL_TEXT)
+OMBREL_WGL_CODED_MESSAGES(OMBREL_TEXT)
+
 // Win32 failures carry the GetLastError code, composed in a process-wide
 // buffer: at most 110 bytes of the message, then " (GetLastError=0xXXXXXXXX)".
 static char win32_message[160];
@@ -99,6 +123,8 @@ static void *proc(const char *name) {
     return (void *)p;
 }
 #else
+OMBREL_GLX_MESSAGES(OMBREL_TEXT)
+
 static void *proc(const char *name) {
     void *p = dlsym(gl_lib, name);
     if (p) return p;
@@ -108,7 +134,7 @@ static void *proc(const char *name) {
 
 static int missing_entry_point(JNIEnv *e, const char *name) {
     char msg[96];
-    append(append(msg, "Missing OpenGL entry point: "), name);
+    append(append(msg, msg_missing_entry_point), name);
     fail(e, msg);
     return 0;
 }
@@ -130,10 +156,10 @@ static int load_gl(JNIEnv *e) {
     glGetIntegerv_(GL_MAJOR_VERSION, &major);
     glGetIntegerv_(GL_MINOR_VERSION, &minor);
     if (major < 3 || (major == 3 && minor < 3)) {
-        fail(e, "The active driver exposes less than OpenGL 3.3. Update the GPU driver or use a "
-                "machine with desktop OpenGL 3.3+.");
+        fail(e, msg_old_driver);
         return 0;
     }
+    glDrawBuffers_ = reinterpret_cast<glDrawBuffers_fn>(proc("glDrawBuffers"));
     find_indexed_blend();
     return 1;
 }

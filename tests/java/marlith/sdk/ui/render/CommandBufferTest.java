@@ -5,8 +5,17 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import java.io.IOException;
+import java.lang.reflect.Field;
+import java.lang.reflect.Modifier;
 import java.nio.ByteOrder;
 import java.nio.FloatBuffer;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.util.Map;
+import java.util.TreeMap;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
 import org.junit.jupiter.api.Test;
 
 class CommandBufferTest {
@@ -189,5 +198,42 @@ class CommandBufferTest {
         assertEquals(2, commands.count());
         assertEquals(KIND_CLIP_PUSH, record(commands, 0)[SLOT_KIND]);
         assertEquals(KIND_CLIP_POP, record(commands, 1)[SLOT_KIND]);
+    }
+
+    // The entries X(name, value...) of one X-macro list of a C header.
+    private static void readList(String header, String list, String prefix, Map<String, Integer> into) {
+        Matcher body = Pattern.compile("#define " + list + "\\(X\\)((?:.*\\\\\n)*.*)").matcher(header);
+        assertTrue(body.find(), list + " is missing from the native header");
+        Matcher entry = Pattern.compile("X\\((\\w+), (-?\\d+)").matcher(body.group(1));
+        while (entry.find()) {
+            into.put(prefix + entry.group(1).toUpperCase(), Integer.valueOf(entry.group(2)));
+        }
+    }
+
+    // The native side reads records by the lists in native/command-records.h;
+    // CommandBuffer's limits, kinds and slots must be exactly those. The
+    // tests run in the build directory, whose CMake cache names the sources.
+    @Test
+    void recordConstantsAreTheNativeLists() throws IOException, IllegalAccessException {
+        String source = null;
+        for (String line : Files.readAllLines(Path.of("CMakeCache.txt"))) {
+            if (line.startsWith("CMAKE_HOME_DIRECTORY:INTERNAL=")) source = line.substring(30);
+        }
+        assertTrue(source != null, "no source directory in CMakeCache.txt");
+        String header = Files.readString(Path.of(source, "native", "command-records.h"));
+        Map<String, Integer> nativeSide = new TreeMap<>();
+        readList(header, "OMBREL_RECORD_LIMITS", "", nativeSide);
+        readList(header, "OMBREL_RECORD_KINDS", "KIND_", nativeSide);
+        readList(header, "OMBREL_RECORD_SLOTS", "SLOT_", nativeSide);
+        Map<String, Integer> javaSide = new TreeMap<>();
+        for (Field f : CommandBuffer.class.getFields()) {
+            String name = f.getName();
+            boolean listed = name.startsWith("KIND_") || name.startsWith("SLOT_")
+                    || name.equals("RECORD_FLOATS") || name.equals("MAX_CLIP_DEPTH");
+            if (listed && Modifier.isStatic(f.getModifiers()) && f.getType() == int.class) {
+                javaSide.put(name, f.getInt(null));
+            }
+        }
+        assertEquals(nativeSide, javaSide);
     }
 }
