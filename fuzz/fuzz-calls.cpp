@@ -14,6 +14,7 @@
 // - a client texture survives everything but its own deleteTexture;
 // - after a successful attach a drawn shape shows in the target;
 // - -Xcheck:jni reports nothing.
+#include "failures.h"
 #include "fuzz-common.h"
 #include "objects.h"
 
@@ -127,12 +128,11 @@ void call_attach(FuzzedDataProvider &in) {
     native::attach(fuzz_shader_array(in, variant));
     Thrown t = take_exception();
     GlObjects created = created_in_log();
-    if (model.opened) return expect(t, "Only one GPU backend is supported per process.", "attach");
+    if (model.opened) return expect(t, failure::one_backend, "attach");
     gl_resolved = true;
     if (variant == 0 || variant == 6 || variant == 7)
-        return expect(t, "Seven shader sources are required.", "attach");
-    if (variant == 1 || variant == 2)
-        return expect(t, "Shader sources must be seven strings.", "attach");
+        return expect(t, failure::seven_sources, "attach");
+    if (variant == 1 || variant == 2) return expect(t, failure::sources_not_strings, "attach");
     // A start-up after a failed one overwrites its names without deleting
     // them; only the latest set is the renderer's to release.
     if (model.resources) append(&abandoned, model.owned);
@@ -152,10 +152,10 @@ void call_open(FuzzedDataProvider &in) {
     native::open(with_canvas ? canvas : nullptr, jstr("/nonexistent/libjawt.so"),
                  sources_array(test_sources()));
     Thrown t = take_exception();
-    if (model.opened) return expect(t, "Renderer already open.", "open");
+    if (model.opened) return expect(t, failure::already_open, "open");
     append(&deleted, deleted_in_log());
     require_released("open");
-    expect(t, with_canvas ? "Cannot load JAWT/libGL.so.1." : "Cannot retain AWT Canvas.", "open");
+    expect(t, with_canvas ? failure::cannot_load_libraries : failure::cannot_retain_canvas, "open");
 }
 
 void call_close() {
@@ -178,7 +178,7 @@ void call_probe() {
     records[6] = records[9] = 1;
     native::submit(float_buffer_over(records, 64), 1, (jint)scene.single.fbo, GL_COLOR_ATTACHMENT0,
                    surface, surface, surface, surface, 0, 0, 0);
-    expect(take_exception(), model.opened ? "" : "Renderer is not initialized", "submit");
+    expect(take_exception(), model.opened ? "" : failure::not_initialized, "submit");
     if (!model.opened) return;
     std::string changed = differences(before, snapshot(scene));
     require(changed.empty(), "submit changed host state:\n" + changed);
@@ -206,8 +206,8 @@ void call_submit(FuzzedDataProvider &in) {
                    default_target ? GL_BACK : GL_COLOR_ATTACHMENT0, surface, surface, surface,
                    surface, sigma, fuzz_float(in), fuzz_float(in));
     Thrown t = take_exception();
-    if (!model.opened) return expect(t, "Renderer is not initialized", "submit");
-    if (variant <= 2) return expect(t, "Invalid draw buffer or framebuffer parameters", "submit");
+    if (!model.opened) return expect(t, failure::not_initialized, "submit");
+    if (variant <= 2) return expect(t, failure::invalid_parameters, "submit");
     std::string refusal = expected_refusal(count, count * 64L, true, records.data(), surface,
                                            surface, surface, surface, sigma);
     expect(t, refusal, "submit");
@@ -230,7 +230,7 @@ void call_create_texture(FuzzedDataProvider &in) {
         width > 0 && height > 0 && width <= max_texture_size && height <= max_texture_size;
     if (!model.opened || !holdable) {
         require(name == 0, "a refused createTexture returned a name");
-        return expect(t, "Invalid texture creation", "createTexture");
+        return expect(t, failure::invalid_texture, "createTexture");
     }
     expect(t, "", "createTexture");
     require(name != 0 && gl.glIsTexture((GLuint)name), "createTexture returned no texture");
@@ -301,9 +301,9 @@ void call_upload(FuzzedDataProvider &in) {
     Thrown t = take_exception();
     for (void *p : allocations)
         free(p);
-    if (!model.opened) return expect(t, "Renderer is not initialized", "upload");
+    if (!model.opened) return expect(t, failure::not_initialized, "upload");
     bool ok = width > 0 && height > 0 && fits(capacity, width, height);
-    expect(t, ok ? "" : "Invalid texture upload buffer", "upload");
+    expect(t, ok ? "" : failure::invalid_upload, "upload");
 }
 
 void call_read_pixels(FuzzedDataProvider &in) {
@@ -315,8 +315,8 @@ void call_read_pixels(FuzzedDataProvider &in) {
     Thrown t = take_exception();
     for (void *p : allocations)
         free(p);
-    if (!model.opened) return expect(t, "Renderer is not initialized", "readPixels");
-    expect(t, fits(capacity, width, height) ? "" : "Screenshot buffer is too small", "readPixels");
+    if (!model.opened) return expect(t, failure::not_initialized, "readPixels");
+    expect(t, fits(capacity, width, height) ? "" : failure::screenshot_too_small, "readPixels");
 }
 
 void call_delete_texture(FuzzedDataProvider &in) {

@@ -1,5 +1,7 @@
 #include "fuzz-common.h"
 
+#include "failures.h"
+
 #include <float.h>
 #include <limits.h>
 #include <math.h>
@@ -7,36 +9,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-const char *const fixed_messages[] = {
-    "Renderer is not initialized",
-    "Invalid draw buffer or framebuffer parameters",
-    "Unbalanced shaped clip pop",
-    "Shaped clip depth exceeds 32",
-    "Unbalanced shaped clip pushes",
-    "Resolve MSAA to a single-sample framebuffer before drawing UI",
-    "More than 32 draw buffers is not supported",
-    "Framebuffer exceeds GL_MAX_TEXTURE_SIZE",
-    "Internal Ombrel framebuffer is incomplete.",
-    "Invalid texture creation",
-    "Invalid texture upload buffer",
-    "Screenshot buffer is too small",
-    "Only one GPU backend is supported per process.",
-    "libGL.so.1 not available",
-    "Renderer already open.",
-    "Seven shader sources are required.",
-    "Shader sources must be seven strings.",
-    "Cannot retain AWT Canvas.",
-    "Cannot load JAWT/libGL.so.1.",
-    "Required GLX/JAWT entry point is missing.",
-    "JAWT 1.4 unavailable.",
-    "AWT Canvas is not displayable.",
-    "Cannot lock AWT Canvas.",
-    "Cannot query AWT native surface.",
-    "No matching X11 visual.",
-    "Cannot create/make current the GLX context.",
-    "The active driver exposes less than OpenGL 3.3. Update the GPU driver or use a machine with "
-    "desktop OpenGL 3.3+.",
-    nullptr};
+#define FIXED_MESSAGE(name, text) text,
+const char *const fixed_messages[] = {OMBREL_MESSAGES(FIXED_MESSAGE)
+                                          OMBREL_GLX_MESSAGES(FIXED_MESSAGE) nullptr};
+#undef FIXED_MESSAGE
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     fuzz_start();
@@ -57,7 +33,9 @@ void broken(const std::string &what) {
 bool is_fixed_message(const std::string &message) {
     for (const char *const *m = fixed_messages; *m; ++m)
         if (message == *m) return true;
-    return message.rfind("Missing OpenGL entry point: ", 0) == 0;
+    // The one message followed by a name: the GL function's.
+    const std::string prefix = failure::missing_entry_point;
+    return message.size() > prefix.size() && message.rfind(prefix, 0) == 0;
 }
 
 namespace {
@@ -208,16 +186,16 @@ std::string expected_refusal(int count, long long capacity, bool aligned, const 
                              int width, int height, float ui_width, float ui_height, float sigma) {
     if (!aligned || count < 0 || sigma > 32.0f || sigma < 0.0f || !(ui_height > 0.0f) ||
         !(ui_width > 0.0f) || height <= 0 || width <= 0 || capacity < (long long)count * 64)
-        return "Invalid draw buffer or framebuffer parameters";
+        return failure::invalid_parameters;
     int depth = 0;
     for (int i = 0; i < count; i++) {
         long long kind = model_kind(records[64 * (size_t)i]);
-        if (kind == 11 && depth <= 0) return "Unbalanced shaped clip pop";
+        if (kind == 11 && depth <= 0) return failure::unbalanced_pop;
         if (kind == 11) --depth;
-        if (kind == 10 && depth >= 32) return "Shaped clip depth exceeds 32";
+        if (kind == 10 && depth >= 32) return failure::clip_depth;
         if (kind == 10) ++depth;
     }
-    return depth == 0 ? "" : "Unbalanced shaped clip pushes";
+    return depth == 0 ? "" : failure::unbalanced_pushes;
 }
 
 jobject float_buffer_over(void *memory, long floats) {

@@ -10,6 +10,7 @@
 //   size limit) are exactly the ones the inputs call for;
 // - every piece of host GL state is as it was before the call;
 // - -Xcheck:jni reports nothing.
+#include "failures.h"
 #include "fuzz-common.h"
 
 #include <stdlib.h>
@@ -99,13 +100,11 @@ std::string expected(const Call &c) {
         expected_refusal(c.count, c.capacity, c.misalignment == 0, c.records.data(), c.width,
                          c.height, c.ui_width, c.ui_height, c.sigma);
     if (!refusal.empty()) return refusal;
-    if (c.target == scene.multisampled)
-        return "Resolve MSAA to a single-sample framebuffer before drawing UI";
+    if (c.target == scene.multisampled) return failure::multisampled;
     bool host_framebuffer =
         c.target == 0 || c.target == scene.single.fbo || c.target == scene.dual.fbo;
     if (!host_framebuffer) return "?";
-    if (c.width > max_texture_size || c.height > max_texture_size)
-        return "Framebuffer exceeds GL_MAX_TEXTURE_SIZE";
+    if (c.width > max_texture_size || c.height > max_texture_size) return failure::texture_limit;
     return "";
 }
 

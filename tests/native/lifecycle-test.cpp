@@ -1,11 +1,12 @@
 // Renderer lifecycle: protocolVersion, attach, rendererString, contextInfo,
 // glError and close, before, during and after an attachment.
+#include "failures.h"
 #include "objects.h"
 #include "renderer.h"
 
 namespace {
 
-const char *const one_backend = "Only one GPU backend is supported per process.";
+const char *const one_backend = failure::one_backend;
 
 std::string host_string(GLenum name) {
     const GLubyte *s = gl.glGetString(name);

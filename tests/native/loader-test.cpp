@@ -1,6 +1,7 @@
 // GL entry-point loading: the 59 required names in their order, the version
 // floor, a GL library without glXGetProcAddressARB, and the choice between
 // indexed and plain blend calls.
+#include "failures.h"
 #include "renderer.h"
 
 #include <algorithm>
@@ -112,7 +113,7 @@ TEST_F(RendererTest, EachMissingNameIsReportedAfterTheNamesBeforeIt) {
         rec_reset();
         native::attach(sources_array(test_sources()));
         expect_thrown("java.lang.IllegalStateException",
-                      std::string("Missing OpenGL entry point: ") + required[k]);
+                      std::string(failure::missing_entry_point) + required[k]);
         EXPECT_EQ(lookups(), first_required(k + 1)) << "lookups out of order or past the miss";
         EXPECT_EQ(gl_calls(), std::vector<std::string>()) << "GL was called after the miss";
     }

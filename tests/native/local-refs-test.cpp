@@ -1,6 +1,7 @@
 // JNI local references held at once by the entry points. A native method is
 // guaranteed 16 without asking for more; the seven shader sources with the
 // exception class on a failure make the most the renderer needs, eight.
+#include "failures.h"
 #include "local-refs.h"
 #include "records.h"
 #include "renderer.h"
@@ -40,8 +41,7 @@ TEST_F(LocalRefs, AttachHoldsAtMostEight) {
     EXPECT_LE(peak_local_refs([&] { native::attach(good); }), 8) << "attach";
     expect_no_exception();
     EXPECT_LE(peak_local_refs([&] { native::attach(good); }), 8) << "second attach";
-    expect_thrown("java.lang.IllegalStateException",
-                  "Only one GPU backend is supported per process.");
+    expect_thrown("java.lang.IllegalStateException", failure::one_backend);
 }
 
 TEST_F(LocalRefs, RefusedSourcesStayWithinSixteen) {

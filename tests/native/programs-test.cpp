@@ -1,6 +1,7 @@
 // Shader programs: the seven-source contract, compile and link failures with
 // the GL info log as the message, clean-up after failures, and the uniform
 // and sampler set-up of a successful attach.
+#include "failures.h"
 #include "objects.h"
 #include "records.h"
 #include "renderer.h"
@@ -9,8 +10,6 @@
 
 namespace {
 
-const char *const seven_required = "Seven shader sources are required.";
-const char *const seven_strings = "Shader sources must be seven strings.";
 const char *const state_exception = "java.lang.IllegalStateException";
 
 bool creates_anything() {
@@ -65,7 +64,7 @@ TEST_P(Programs, WrongSourceCountIsRefusedBeforeAnyObjectExists) {
          {sources_array(six), sources_array(eight), (jobjectArray) nullptr}) {
         rec_reset();
         native::attach(sources);
-        expect_thrown(state_exception, seven_required);
+        expect_thrown(state_exception, failure::seven_sources);
         EXPECT_FALSE(creates_anything()) << "GL objects were made for a refused source array";
         rec_reset();
         native::close();
@@ -84,12 +83,12 @@ TEST_P(Programs, NullOrNonStringSourceIsRefused) {
         with_null[index] = nullptr;
         rec_reset();
         native::attach(string_array(with_null));
-        expect_thrown(state_exception, seven_strings);
+        expect_thrown(state_exception, failure::sources_not_strings);
         expect_close_frees_everything();
 
         rec_reset();
         native::attach(array_with_integer(texts, index));
-        expect_thrown(state_exception, seven_strings);
+        expect_thrown(state_exception, failure::sources_not_strings);
         expect_close_frees_everything();
     }
     rec_reset();

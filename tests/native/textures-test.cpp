@@ -1,6 +1,7 @@
 // Client textures and readback: createTexture, upload, deleteTexture and
 // readPixels, their refusals, their pixel layout, and the host's pixel-store
 // state.
+#include "failures.h"
 #include "renderer.h"
 
 #include <cstring>
@@ -47,12 +48,12 @@ TEST_F(RendererTest, CreateTextureWhenClosedIsRefusedWithoutGl) {
     start(Profile::core);
     rec_reset();
     EXPECT_EQ(native::create_texture(4, 4), 0);
-    expect_thrown(state_exception, "Invalid texture creation");
+    expect_thrown(state_exception, failure::invalid_texture);
     attach_ok();
     native::close();
     rec_reset();
     EXPECT_EQ(native::create_texture(4, 4), 0);
-    expect_thrown(state_exception, "Invalid texture creation");
+    expect_thrown(state_exception, failure::invalid_texture);
     EXPECT_EQ(rec_size(), 0);
 }
 
@@ -61,7 +62,7 @@ TEST_P(Textures, CreateTextureRefusesEmptySizesWithoutGl) {
     for (const auto &size : sizes) {
         rec_reset();
         EXPECT_EQ(native::create_texture(size[0], size[1]), 0);
-        expect_thrown(state_exception, "Invalid texture creation");
+        expect_thrown(state_exception, failure::invalid_texture);
         EXPECT_EQ(rec_size(), 0) << size[0] << " x " << size[1];
     }
 }
@@ -103,7 +104,7 @@ TEST_P(Textures, SizesBeyondTheTextureLimitAreRefused) {
     native::delete_texture(id);
     for (const auto &[width, height] : {std::pair{limit + 1, 1}, std::pair{1, limit + 1}}) {
         EXPECT_EQ(native::create_texture(width, height), 0);
-        expect_thrown("java.lang.IllegalStateException", "Invalid texture creation");
+        expect_thrown("java.lang.IllegalStateException", failure::invalid_texture);
     }
     EXPECT_EQ(native::gl_error(), (jint)GL_NO_ERROR);
 }
@@ -156,12 +157,12 @@ TEST_P(Textures, UploadNeedsADirectBufferOfTheWholeRectangle) {
         SCOPED_TRACE(k.what);
         rec_reset();
         native::upload((jint)id, 0, 0, k.w, k.h, direct_byte_buffer(memory.data(), k.bytes));
-        expect_thrown(state_exception, "Invalid texture upload buffer");
+        expect_thrown(state_exception, failure::invalid_upload);
         EXPECT_EQ(rec_size(), 0);
     }
     rec_reset();
     native::upload((jint)id, 0, 0, 4, 4, heap_byte_buffer(64));
-    expect_thrown(state_exception, "Invalid texture upload buffer");
+    expect_thrown(state_exception, failure::invalid_upload);
     EXPECT_EQ(rec_size(), 0);
     for (long bytes : {64L, 72L}) {
         native::upload((jint)id, 0, 0, 4, 4, direct_byte_buffer(memory.data(), bytes));
@@ -218,12 +219,12 @@ TEST_P(Textures, ReadPixelsNeedsADirectBufferOfTheWholeRectangle) {
         SCOPED_TRACE(k.what);
         rec_reset();
         native::read_pixels(k.w, k.h, direct_byte_buffer(memory.data(), k.bytes));
-        expect_thrown(state_exception, "Screenshot buffer is too small");
+        expect_thrown(state_exception, failure::screenshot_too_small);
         EXPECT_EQ(rec_size(), 0);
     }
     rec_reset();
     native::read_pixels(width, height, heap_byte_buffer(width * height * 4));
-    expect_thrown(state_exception, "Screenshot buffer is too small");
+    expect_thrown(state_exception, failure::screenshot_too_small);
     EXPECT_EQ(rec_size(), 0);
 
     memory.assign(memory.size(), 0xAB);

@@ -2,6 +2,7 @@
 // the smallest input that showed it, so that none can come back unseen.
 // Under ASan/UBSan (scripts/sanitize.sh) the undefined-behaviour cases are
 // caught at the faulty line as well.
+#include "failures.h"
 #include "renderer.h"
 
 #include <limits.h>
@@ -40,7 +41,7 @@ TEST_F(RendererTest, ReadPixelsRefusesASizeWhoseByteCountExceeds64Bits) {
     attach_ok();
     GuardedBytes pixels(4, 252);
     native::read_pixels(INT_MAX, INT_MAX, pixels.buffer());
-    expect_thrown(exception_type, "Screenshot buffer is too small");
+    expect_thrown(exception_type, failure::screenshot_too_small);
     EXPECT_EQ(pixels.overwritten(), 0u) << "readPixels wrote past the 4-byte buffer";
 }
 
@@ -51,7 +52,7 @@ TEST_F(RendererTest, UploadRefusesASizeWhoseByteCountExceeds64Bits) {
     expect_no_exception();
     GuardedBytes pixels(4, 0);
     native::upload(texture, 0, 0, INT_MAX, INT_MAX, pixels.buffer());
-    expect_thrown(exception_type, "Invalid texture upload buffer");
+    expect_thrown(exception_type, failure::invalid_upload);
     native::delete_texture(texture);
 }
 
@@ -90,7 +91,7 @@ TEST_F(RendererTest, SubmitReadsAMisalignedCommandBufferWithoutMisalignedLoads) 
     native::submit(floats, 1, (jint)target.fbo, GL_COLOR_ATTACHMENT0, 8, 8, 8, 8, 0, 0, 0);
     Thrown t = take_exception();
     if (t.pending) {
-        EXPECT_EQ(t.message, "Invalid draw buffer or framebuffer parameters");
+        EXPECT_EQ(t.message, failure::invalid_parameters);
     } else {
         std::vector<unsigned char> pixel = host_read(target.fbo, GL_COLOR_ATTACHMENT0, 4, 4, 1, 1);
         EXPECT_EQ(pixel[0], 255) << "the record was not drawn";
@@ -132,7 +133,7 @@ TEST_F(RendererTest, CreateTextureWithAnEnormousWidthDoesNotReachTheDriver) {
         jint name = native::create_texture(width, height);
         Thrown t = take_exception();
         if (t.pending) {
-            EXPECT_EQ(t.message, "Invalid texture creation");
+            EXPECT_EQ(t.message, failure::invalid_texture);
             EXPECT_EQ(name, 0);
         } else {
             EXPECT_EQ(gl.glGetError(), (GLenum)GL_INVALID_VALUE);

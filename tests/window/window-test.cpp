@@ -1,6 +1,7 @@
 // The X11/GLX window binding on an AWT Canvas: open, clientSize, swap and
 // close, the Canvas reference, and the one-backend rule across both modes.
 // Runs on an X display (tests/with-xvfb.sh provides one).
+#include "failures.h"
 #include "awt.h"
 #include "objects.h"
 #include "renderer.h"
@@ -165,9 +166,9 @@ TEST_F(WindowTest, OnlyOneBackendAtATime) {
     open_window();
     rec_reset();
     open(window.canvas);
-    expect_thrown(state_exception, "Renderer already open.");
+    expect_thrown(state_exception, failure::already_open);
     native::attach(sources_array(test_sources()));
-    expect_thrown(state_exception, "Only one GPU backend is supported per process.");
+    expect_thrown(state_exception, failure::one_backend);
     EXPECT_EQ(rec_size(), 0);
     EXPECT_EQ(native::client_size(), ((jlong)width << 32) | height)
         << "the first open was disturbed";
@@ -180,7 +181,7 @@ TEST_F(WindowTest, OpenAfterAttachIsRefused) {
     attach_ok();
     window = show_canvas(width, height);
     open(window.canvas);
-    expect_thrown(state_exception, "Renderer already open.");
+    expect_thrown(state_exception, failure::already_open);
     EXPECT_EQ(native::client_size(), 0) << "attached mode has no window";
     rec_reset();
     native::swap();
@@ -204,8 +205,8 @@ TEST_F(WindowTest, CanvasThatIsNotDisplayableIsRefusedAndReleasedByClose) {
     // and refuses only its lock, so either step may be the one that fails.
     Thrown t = take_exception();
     EXPECT_EQ(t.type, state_exception);
-    EXPECT_TRUE(t.message == "AWT Canvas is not displayable." ||
-                t.message == "Cannot lock AWT Canvas.")
+    EXPECT_TRUE(t.message == failure::canvas_not_displayable ||
+                t.message == failure::cannot_lock_canvas)
         << t.message;
     jni()->DeleteLocalRef(canvas);
     EXPECT_TRUE(survives_collection(weak)) << "the failed open must keep its Canvas reference";
@@ -218,7 +219,7 @@ TEST_F(WindowTest, JawtThatDoesNotLoadIsRefused) {
     jobject canvas = hidden_canvas();
     jobject weak = weak_reference(canvas);
     open(canvas, "/nonexistent/libjawt.so");
-    expect_thrown(state_exception, "Cannot load JAWT/libGL.so.1.");
+    expect_thrown(state_exception, failure::cannot_load_libraries);
     jni()->DeleteLocalRef(canvas);
     EXPECT_TRUE(survives_collection(weak)) << "the failed open must keep its Canvas reference";
     native::close();
