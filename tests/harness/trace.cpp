@@ -2,41 +2,18 @@
 
 #include "host.h"
 #include "renderer.h"
+#include "uniforms.h"
 
 namespace {
 
-const char *const uniform_names[] = {"rect",
-                                     "view",
-                                     "kind",
-                                     "extra",
-                                     "radius",
-                                     "ink",
-                                     "texRect",
-                                     "optics",
-                                     "material",
-                                     "pointerv",
-                                     "cornerRadii",
-                                     "cornerHandles",
-                                     "quality",
-                                     "highlightColor",
-                                     "shadowColor",
-                                     "shapeClipCount",
-                                     "shapeClipRects[0]",
-                                     "shapeClipRadii[0]",
-                                     "shapeClipHandles[0]",
-                                     "shapeClipInfo[0]",
-                                     "res",
-                                     "time",
-                                     "grid",
-                                     "palette",
-                                     "backgroundColor",
-                                     "backgroundAccent",
-                                     "src",
-                                     "stepv",
-                                     "sigma",
-                                     "sharpTex",
-                                     "blurTex",
-                                     "atlas"};
+// Every name the renderer looks up; a sampler is named again after its program's
+// uniforms.
+#define UNIFORM_NAME(field, name) name,
+#define SAMPLER_NAME(program, name, unit) name,
+const char *const uniform_names[] = {OMBREL_DRAW_UNIFORMS(UNIFORM_NAME) OMBREL_BACKGROUND_UNIFORMS(
+    UNIFORM_NAME) OMBREL_BLUR_UNIFORMS(UNIFORM_NAME) OMBREL_SAMPLERS(SAMPLER_NAME)};
+#undef UNIFORM_NAME
+#undef SAMPLER_NAME
 
 bool is_uniform_call(const std::string &name) {
     return name.rfind("glUniform", 0) == 0;
