@@ -6,6 +6,7 @@
 // Output is premultiplied. docs/command-records.md tells the layout.
 in vec2 vUi;
 in vec2 vUv;
+flat in vec2 vCover;  // distance offset of the edge: out of reach for square quads
 out vec4 fragColor;
 
 uniform sampler2D atlas;     // unit 0
@@ -23,83 +24,85 @@ uniform vec4 shapeClipRadii[32];    // corner radii
 uniform vec4 shapeClipHandles[32];  // corner smoothing
 uniform vec4 shapeClipInfo[32];     // spread, feather
 
-// A software rasterizer such as llvmpipe runs every branch of a shader for
-// every pixel, and a loop one time more than it turns. So the rounded boxes a
-// pixel is tested against (the draw's own and each open clip) are measured in
-// one do-while loop around a single copy of the distance code, and a branch
-// selects inputs rather than skipping work.
+// The record's own rounded box, worked out once per record by record.vert:
+// the pixel relative to its centre, its half size, and per corner (top-left,
+// top-right, bottom-right, bottom-left) the radius of the corner curve and its
+// superellipse exponent.
+in vec2 vLocal;
+flat in vec2 vHalf;
+flat in vec4 vCornerRadius;
+flat in vec4 vCornerExponent;
 
-// The p-norm k = (u.x^n + u.y^n)^(1/n) of a corner offset u (in corner radii,
-// both components above 0) and its gradient (u / k)^(n - 1), as (k, gradient).
-// Written around the larger component, whose power is factored out, it takes
-// three logarithms and four powers of two where pow would take ten.
-vec3 superellipse(vec2 u, float n) {
-    vec2 l = log2(u);
-    float top = max(l.x, l.y), gap = min(l.x, l.y) - top;
-    float sum = log2(1.0 + exp2(n * gap));
-    float larger = exp2((1.0 - n) / n * sum);
-    float smaller = larger * exp2((n - 1.0) * gap);
-    vec2 g = l.x >= l.y ? vec2(larger, smaller) : vec2(smaller, larger);
-    return vec3(exp2(top + sum / n), g);
+// A software rasterizer such as llvmpipe runs every instruction of a shader
+// for every pixel: both sides of a branch, and a loop's body at least once.
+// So each pixel measures its distance to one rounded box per loop turn with
+// one copy of the distance code, the draw's own box on the first turn and
+// each open clip on the next ones; branches select inputs, never skip work.
+// The turn count depends on uniforms alone, so the clip arrays are read once
+// for all pixels rather than gathered per pixel.
+
+// Index 0 to 3 of the corner (top-left, top-right, bottom-right, bottom-left)
+// of the quadrant that p, relative to a box's centre, lies in (y down).
+int cornerIndex(vec2 p) {
+    int right = p.x >= 0.0 ? 1 : 0;
+    return p.y >= 0.0 ? 3 - right : right;
+}
+
+// A corner of radius rad and smoothing smo (0 circular to 1 squircle) is a
+// superellipse of exponent 2 + 2 * smo, widened so that its point on the
+// diagonal stays where the circular arc puts it; limited to the box.
+float cornerRadius(float rad, float exponent, vec2 b) {
+    return min(max(rad, 0.0) * 0.2928932 / (1.0 - exp2(-1.0 / exponent)), max(min(b.x, b.y), 0.0));
 }
 
 // Signed distance (UI units, negative inside) from p, relative to the centre,
-// to a box of half size b, and the outward normal there. Corners are ordered
-// top-left, top-right, bottom-right, bottom-left (y down): r holds their radii
-// and s their smoothing, 0 for a circular arc up to 1 for a squircle. Smoothing
-// raises the corner's superellipse exponent from 2 to 4 and widens the corner
-// so that its midpoint stays where the circular arc's midpoint is.
-vec3 boxSdf(vec2 p, vec2 b, vec4 r, vec4 s) {
-    vec2 side = step(0.0, p);
-    vec2 sg = side * 2.0 - 1.0;
-    float rad = max(mix(mix(r.x, r.y, side.x), mix(r.w, r.z, side.x), side.y), 0.0);
-    float smo = clamp(mix(mix(s.x, s.y, side.x), mix(s.w, s.z, side.x), side.y), 0.0, 1.0);
-    float n = 2.0 + 2.0 * smo;
-    float re = min(rad * 0.2928932 / (1.0 - exp2(-1.0 / n)), max(min(b.x, b.y), 0.0));
+// to a box of half size b whose corner at p has radius re and exponent n, and
+// the outward normal there. In the corner the superellipse's p-norm k of the
+// corner offset is divided by the length of its gradient, so the value keeps
+// measuring distance across the edge; with the larger offset component m and
+// r = smaller / m <= 1, k = m (1 + r^n)^(1/n) and the gradient is
+// (1, r^(n - 1)) (1 + r^n)^(1/n - 1): two logarithms and two powers of two,
+// exact for circles too (n = 2), so one path serves every corner. Away from
+// the corner one component of the offset is 0, r = 0, and the same formula
+// gives the distance to the straight side.
+vec3 boxSdf(vec2 p, vec2 b, float re, float n) {
     vec2 q = abs(p) - b + re;
-    if (q.x <= 0.0 || q.y <= 0.0) {
-        return q.x > q.y ? vec3(q.x - re, sg.x, 0.0) : vec3(q.y - re, 0.0, sg.y);
-    }
-    if (smo <= 0.0 || re <= 0.0) {
-        float l = length(q);
-        return vec3(l - re, sg * q / l);
-    }
-    // Superellipse: the p-norm of the corner offset, divided by the length of
-    // its gradient so that the value keeps measuring distance across the edge.
-    vec3 c = superellipse(q / re, n);
-    float gl = length(c.yz);
-    return vec3((c.x - 1.0) * re / gl, sg * c.yz / gl);
+    vec2 z = max(q, 0.0);
+    bool xLarger = q.x > q.y;
+    float m = max(max(z.x, z.y), 1e-20);
+    float r = max(min(z.x, z.y) / m, 1e-20);
+    float t = exp2(n * log2(r));             // r^n
+    float s = exp2(log2(1.0 + t) / n);       // (1 + r^n)^(1/n)
+    float g = t / r;                         // r^(n-1)
+    float gl = sqrt(1.0 + g * g);
+    float d = (m * s - re) * (1.0 + t) / (s * gl) + min(max(q.x, q.y), 0.0);
+    vec2 normal = (step(0.0, p) * 2.0 - 1.0) * (xLarger ? vec2(1.0, g) : vec2(g, 1.0)) / gl;
+    return vec3(d, normal);
 }
 
-// The distance of boxSdf alone.
-float boxDistance(vec2 p, vec2 b, vec4 r, vec4 s) {
-    vec2 side = step(0.0, p);
-    float rad = max(mix(mix(r.x, r.y, side.x), mix(r.w, r.z, side.x), side.y), 0.0);
-    float smo = clamp(mix(mix(s.x, s.y, side.x), mix(s.w, s.z, side.x), side.y), 0.0, 1.0);
-    float n = 2.0 + 2.0 * smo;
-    float re = min(rad * 0.2928932 / (1.0 - exp2(-1.0 / n)), max(min(b.x, b.y), 0.0));
-    vec2 q = abs(p) - b + re;
-    if (q.x <= 0.0 || q.y <= 0.0) return max(q.x, q.y) - re;
-    if (smo <= 0.0 || re <= 0.0) return length(q) - re;
-    vec3 c = superellipse(q / re, n);
-    return (c.x - 1.0) * re / length(c.yz);
+// Box i of the pixel at ui: the record's own when own is set (local: the
+// pixel relative to its centre, ownRadius and ownExponent its corners), else
+// 1 to shapeClipCount the open clips, and beyond them the record's rectangle
+// with its own corners. info receives the box's spread and feather (zero for
+// the record's own box, whose caller applies its own). A clip's corner values
+// are read for the pixel's corner alone.
+vec3 boxAt(int i, bool own, vec2 ui, vec2 local, vec4 ownRadius, vec4 ownExponent, vec4 rect, vec4 radii,
+           vec4 handles, out vec2 info) {
+    bool isClip = i > 0 && i <= shapeClipCount;
+    int c = clamp(i - 1, 0, 31);
+    vec4 box = isClip ? shapeClipRects[c] : rect;
+    vec2 b = 0.5 * box.zw;
+    vec2 p = own ? local : ui - box.xy - b;
+    int k = cornerIndex(p);
+    float n = 2.0 + 2.0 * clamp(isClip ? shapeClipHandles[c][k] : handles[k], 0.0, 1.0);
+    float re = cornerRadius(isClip ? shapeClipRadii[c][k] : radii[k], n, b);
+    info = isClip ? shapeClipInfo[c].xy : vec2(0.0);
+    return boxSdf(p, own ? vHalf : b, own ? ownRadius[k] : re, own ? ownExponent[k] : n);
 }
 
 // Coverage 0..1 of the edge at distance d for a ramp of width w.
 float edgeCoverage(float d, float w) {
     return clamp(0.5 - d / w, 0.0, 1.0);
-}
-
-// Open clip i (0-based) seen from p: p relative to the clip's centre, its half
-// size, radii and smoothing, and its spread and feather.
-void clipBox(int i, vec2 p, out vec2 local, out vec2 halfSize, out vec4 radii, out vec4 handles,
-             out vec2 info) {
-    vec4 box = shapeClipRects[i];
-    halfSize = 0.5 * box.zw;
-    local = p - box.xy - halfSize;
-    radii = shapeClipRadii[i];
-    handles = shapeClipHandles[i];
-    info = shapeClipInfo[i].xy;
 }
 
 // Interleaved gradient noise in -0.5..0.5 of one 8-bit step, times amount.
@@ -110,31 +113,25 @@ float dither(float amount) {
 // ---- end of the shared part ----
 
 void main() {
+    // The cheapest test first: where the atlas is clear the pixel is dropped
+    // before any distance is measured.
+    vec4 texel = textureLod(atlas, vUv, 0.0);
+    float a = ink.a * texel.a;
+    if (a <= 0.0) discard;
     vec2 fw = fwidth(vUi);
     float aa = max(0.5 * (fw.x + fw.y), 1e-6);
-    vec2 h = 0.5 * rect.zw;
-    // Box 0 is the quad's own, which rounds it when a corner radius is set;
-    // boxes 1 to shapeClipCount are the open clips.
-    bool rounded = any(greaterThan(cornerRadii, vec4(0.0)));
-    float a = ink.a, clip = 1.0;
+    // Box 0 is the quad's own, which rounds it when a corner radius is set
+    // (record.vert moves its edge out of reach otherwise); boxes 1 to
+    // shapeClipCount are the open clips.
     int i = 0;
     do {
-        vec2 lp = vUi - rect.xy - h, b = h, info = vec2(0.0);
-        vec4 r = cornerRadii, s = cornerHandles;
-        if (i > 0) clipBox(max(i - 1, 0), vUi, lp, b, r, s, info);
-        float e = boxDistance(lp, b, r, s) - info.x;
-        if (i == 0) {
-            if (rounded) a *= edgeCoverage(e, aa + max(quality.x, 0.0));
-        } else {
-            clip *= edgeCoverage(e, aa + max(info.y, 0.0));
-        }
-    } while (++i < 1 + shapeClipCount && clip > 0.0);
-    a *= clip;
+        vec2 info;
+        float e = boxAt(i, i == 0, vUi, vLocal, vCornerRadius, vCornerExponent, rect, cornerRadii, cornerHandles,
+                        info).x - info.x;
+        a *= i == 0 ? edgeCoverage(e + vCover.x, aa + max(quality.x, 0.0)) : edgeCoverage(e, aa + max(info.y, 0.0));
+    } while (++i < 1 + shapeClipCount);
     if (a <= 0.0) discard;
-    vec4 texel = textureLod(atlas, vUv, 0.0);
     vec3 rgb = ink.rgb;
     if (extra.x >= 0.5) rgb *= texel.rgb;
-    a *= texel.a;
-    if (a <= 0.0) discard;
     fragColor = vec4(rgb * a, a);
 }
