@@ -115,34 +115,20 @@ float dither(float amount) {
 // ---- end of the shared part ----
 
 // erf with an absolute error below 5e-4, well under one 8-bit step.
-vec4 erf(vec4 x) {
-    vec4 a = abs(x);
-    vec4 t = 1.0 + (0.278393 + (0.230389 + (0.000972 + 0.078108 * a) * a) * a) * a;
+vec3 erf(vec3 x) {
+    vec3 a = abs(x);
+    vec3 t = 1.0 + (0.278393 + (0.230389 + (0.000972 + 0.078108 * a) * a) * a) * a;
     t *= t;
     return sign(x) * (1.0 - 1.0 / (t * t));
-}
-
-// Gaussian-blurred coverage of the own box, in closed form. For a sharp
-// rectangle it is exact and separable: per axis, the part of the Gaussian
-// between the two sides, Phi(-o / sigma) - Phi(-(o + 2 b) / sigma) for the
-// distance o past the near side. Rounded corners scale it by
-// Phi(-d / sigma) / Phi(-d0 / sigma), where d is the distance to the box whose
-// corners record.vert fitted to the blurred rounded corner and d0 the same for
-// sharp corners: 1 wherever the corners play no part and for sharp corners,
-// the blurred curve of the corner where they do.
-float shadowCoverage(float d, float d0, float sigma) {
-    vec2 o = abs(vLocal) - vHalf;
-    float k = 0.7071068 / max(sigma, 1e-6);
-    vec2 e = erf(vec4(d, d0, 0.0, 0.0) * k).xy;
-    vec4 f = erf(vec4(o, o + 2.0 * vHalf) * k);
-    vec2 side = 0.5 * (f.zw - f.xy);
-    return clamp(side.x * side.y * (1.0 - e.x) / max(1.0 - e.y, 1e-6), 0.0, 1.0);
 }
 
 void main() {
     vec2 fw = fwidth(vUi);
     float aa = max(0.5 * (fw.x + fw.y), 1e-6);
     float w = aa + max(quality.x, 0.0);
+    float sigma = vShadow.x;
+    float k = 0.7071068 / max(sigma, 1e-6);
+    vec2 o = abs(vLocal) - vHalf;
     // Box 0 is the record's own, boxes 1 to shapeClipCount the open clips; a
     // knockout shadow adds the caster's unmoved box and every shadow, last,
     // its own box fitted as if its corners were sharp.
@@ -150,7 +136,10 @@ void main() {
     int knockout = shadow && extra.z > 0.5 ? 1 : 0;
     int boxes = 1 + shapeClipCount + knockout + (shadow ? 1 : 0);
     int fitted = shadow ? boxes - 1 : 0;
-    float d = 0.0, d0 = 0.0, clip = 1.0;
+    // A soft shadow's closed form needs six erf values; the turns on the own
+    // box and on the fitted box take three each, so other kinds pay for three.
+    vec3 near = vec3(0.0), far = vec3(0.0);
+    float d = 0.0, clip = 1.0;
     int i = 0;
     do {
         vec2 info;
@@ -161,13 +150,25 @@ void main() {
         bool isClip = i <= shapeClipCount;
         float c = edgeCoverage(e, aa + (isClip ? max(info.y, 0.0) : 0.0));
         d = i == 0 ? e : d;
-        d0 = i == fitted ? e : d0;
         clip *= own ? 1.0 : isClip ? c : 1.0 - c;
+        // Turn 0: the fitted rounded box and the x sides; the fitted turn:
+        // the box fitted as sharp and the y sides (see below).
+        vec3 g = erf(vec3(e, i == 0 ? vec2(o.x, o.x + 2.0 * vHalf.x) : vec2(o.y, o.y + 2.0 * vHalf.y)) * k);
+        near = i == 0 ? g : near;
+        far = i == fitted ? g : far;
     } while (++i < boxes);
-    float sigma = vShadow.x;
+    // Gaussian-blurred coverage of the own box, in closed form. For a sharp
+    // rectangle it is exact and separable: per axis, the part of the Gaussian
+    // between the two sides, Phi(-o / sigma) - Phi(-(o + 2 b) / sigma) for the
+    // distance o past the near side. Rounded corners scale it by
+    // Phi(-d / sigma) / Phi(-d0 / sigma), where d is the distance to the box
+    // whose corners record.vert fitted to the blurred rounded corner and d0
+    // the same for sharp corners: 1 wherever the corners play no part and for
+    // sharp corners, the blurred curve of the corner where they do.
+    float blurred = clamp(0.25 * (near.z - near.y) * (far.z - far.y) * (1.0 - near.x) / max(1.0 - far.x, 1e-6),
+                          0.0, 1.0);
     bool soft = vShadow.y > 0.5 && sigma >= 0.5 * aa;
-    float cover = soft ? shadowCoverage(d, d0, sigma)
-                       : edgeCoverage(d + vCover.x, w) - edgeCoverage(d + vCover.y, w);
+    float cover = soft ? blurred : edgeCoverage(d + vCover.x, w) - edgeCoverage(d + vCover.y, w);
     float a = ink.a * cover * clip;
     if (a <= 0.0) discard;
     // Dither only the partly covered pixels, where long ramps would band.
