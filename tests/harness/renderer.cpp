@@ -1,5 +1,7 @@
 #include "renderer.h"
 
+#include "entry-points.h"
+
 #include <dlfcn.h>
 #include <fstream>
 #include <spawn.h>
@@ -140,6 +142,13 @@ jclass native_class() {
 
 namespace {
 
+// The entry points' function types, by method name.
+namespace entry_type {
+#define OMBREL_ENTRY_TYPE(ret, method, params) using method = ret(*) params;
+OMBREL_ENTRY_POINTS(OMBREL_ENTRY_TYPE)
+#undef OMBREL_ENTRY_TYPE
+} // namespace entry_type
+
 template <typename F> F entry(const char *method) {
     return (F)native_symbol(method);
 }
@@ -174,77 +183,75 @@ std::string text_of(jstring s) {
 
 } // namespace
 
+// Each entry point called with the type the library declares it with.
+#define ENTRY(method, ...) invoke(#method, entry_type::method(nullptr), ##__VA_ARGS__)
+
 namespace native {
 
 void open(jobject canvas, jstring jawt_path, jobjectArray shaders) {
-    invoke("open", (void (*)(JNIEnv *, jclass, jobject, jstring, jobjectArray)) nullptr, canvas,
-           jawt_path, shaders);
+    ENTRY(open, canvas, jawt_path, shaders);
 }
 
 jlong client_size() {
-    return invoke("clientSize", (jlong(*)(JNIEnv *, jclass)) nullptr);
+    return ENTRY(clientSize);
 }
 
 jint protocol_version() {
-    return invoke("protocolVersion", (jint(*)(JNIEnv *, jclass)) nullptr);
+    return ENTRY(protocolVersion);
 }
 
 void attach(jobjectArray shaders) {
-    invoke("attach", (void (*)(JNIEnv *, jclass, jobjectArray)) nullptr, shaders);
+    ENTRY(attach, shaders);
 }
 
 void background(jint width, jint height, jfloat time, jboolean grid, jboolean light,
                 jint background, jint accent) {
-    invoke("background",
-           (void (*)(JNIEnv *, jclass, jint, jint, jfloat, jboolean, jboolean, jint, jint)) nullptr,
-           width, height, time, grid, light, background, accent);
+    ENTRY(background, width, height, time, grid, light, background, accent);
 }
 
 void submit(jobject buffer, jint count, jint target, jint color_buffer, jint width, jint height,
             jfloat ui_width, jfloat ui_height, jfloat sigma, jfloat mx, jfloat my) {
-    invoke("submit",
-           (void (*)(JNIEnv *, jclass, jobject, jint, jint, jint, jint, jint, jfloat, jfloat,
-                     jfloat, jfloat, jfloat)) nullptr,
-           buffer, count, target, color_buffer, width, height, ui_width, ui_height, sigma, mx, my);
+    ENTRY(submit, buffer, count, target, color_buffer, width, height, ui_width, ui_height, sigma,
+          mx, my);
 }
 
 jint create_texture(jint width, jint height) {
-    return invoke("createTexture", (jint(*)(JNIEnv *, jclass, jint, jint)) nullptr, width, height);
+    return ENTRY(createTexture, width, height);
 }
 
 void upload(jint texture, jint x, jint y, jint width, jint height, jobject pixels) {
-    invoke("upload", (void (*)(JNIEnv *, jclass, jint, jint, jint, jint, jint, jobject)) nullptr,
-           texture, x, y, width, height, pixels);
+    ENTRY(upload, texture, x, y, width, height, pixels);
 }
 
 void delete_texture(jint texture) {
-    invoke("deleteTexture", (void (*)(JNIEnv *, jclass, jint)) nullptr, texture);
+    ENTRY(deleteTexture, texture);
 }
 
 void read_pixels(jint width, jint height, jobject pixels) {
-    invoke("readPixels", (void (*)(JNIEnv *, jclass, jint, jint, jobject)) nullptr, width, height,
-           pixels);
+    ENTRY(readPixels, width, height, pixels);
 }
 
 void swap() {
-    invoke("swap", (void (*)(JNIEnv *, jclass)) nullptr);
+    ENTRY(swap);
 }
 
 std::string renderer_string() {
-    return text_of(invoke("rendererString", (jstring(*)(JNIEnv *, jclass)) nullptr));
+    return text_of(ENTRY(rendererString));
 }
 
 std::string context_info() {
-    return text_of(invoke("contextInfo", (jstring(*)(JNIEnv *, jclass)) nullptr));
+    return text_of(ENTRY(contextInfo));
 }
 
 jint gl_error() {
-    return invoke("glError", (jint(*)(JNIEnv *, jclass)) nullptr);
+    return ENTRY(glError);
 }
 
 void close() {
-    invoke("close", (void (*)(JNIEnv *, jclass)) nullptr);
+    ENTRY(close);
 }
+
+#undef ENTRY
 
 } // namespace native
 

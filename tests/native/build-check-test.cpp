@@ -1,5 +1,7 @@
 // The shape of the built library: what it exports, which libraries it needs,
 // and which functions it imports.
+#include "entry-points.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -39,13 +41,9 @@ std::string library() {
 }
 
 TEST(BuildCheck, ExportsExactlyTheFifteenEntryPoints) {
-    const char *const methods[] = {
-        "open",   "clientSize",     "protocolVersion", "attach",        "background",
-        "submit", "createTexture",  "upload",          "deleteTexture", "readPixels",
-        "swap",   "rendererString", "contextInfo",     "glError",       "close"};
-    std::set<std::string> expected;
-    for (const char *m : methods)
-        expected.insert(std::string("Java_marlith_sdk_ui_render_NativeGpu_") + m);
+#define EXPORTED_NAME(ret, method, params) "Java_marlith_sdk_ui_render_NativeGpu_" #method,
+    const std::set<std::string> expected = {OMBREL_ENTRY_POINTS(EXPORTED_NAME)};
+#undef EXPORTED_NAME
     std::vector<std::string> found = last_words("nm -D --defined-only " + library());
     EXPECT_EQ(std::set<std::string>(found.begin(), found.end()), expected);
     EXPECT_EQ(found.size(), 15u);

@@ -1,8 +1,8 @@
 // The X11/GLX window binding on an AWT Canvas: open, clientSize, swap and
 // close, the Canvas reference, and the one-backend rule across both modes.
 // Runs on an X display (tests/with-xvfb.sh provides one).
-#include "failures.h"
 #include "awt.h"
+#include "failures.h"
 #include "objects.h"
 #include "renderer.h"
 

@@ -1,5 +1,6 @@
 // Attached mode on a WGL context the harness made and made current itself.
 #include "check.h"
+#include "failures.h"
 #include "gl-host.h"
 #include "harness.h"
 #include "scenario-run.h"
@@ -36,8 +37,8 @@ TEST(attached_mode_renders_the_shared_scenarios_and_leaves_the_host_context) {
     check_scenarios("attached");
 
     nr.attach(env(), native_gpu_class(), shader_array());
-    CHECK_EQ(take_exception(), ise_message("Only one GPU backend is supported per process."));
-    CHECK_EQ(open_renderer(), ise_message("Renderer already open."));
+    CHECK_EQ(take_exception(), ise_message(failure::one_backend));
+    CHECK_EQ(open_renderer(), ise_message(failure::already_open));
     CHECK_EQ(nr.clientSize(env(), native_gpu_class()), 0);
 
     close_and_check_jni();
@@ -59,7 +60,7 @@ TEST(swap_in_attached_mode_reports_the_win32_error) {
         DWORD expected = GetLastError();
         SetLastError(before);
         nr.swap(env(), native_gpu_class());
-        CHECK_EQ(take_exception(), ise_message("SwapBuffers failed" + win32_suffix(expected)));
+        CHECK_EQ(take_exception(), ise_message(failure::swap_failed + win32_suffix(expected)));
     }
     close_and_check_jni();
     release_host(host);

@@ -1,6 +1,7 @@
 // open, clientSize and close of the Win32/WGL window binding, on real Wine
 // windows and contexts, with JAWT and GDI/WGL failures provoked one by one.
 #include "check.h"
+#include "failures.h"
 #include "gl-host.h"
 #include "harness.h"
 #include "win32-faults.h"
@@ -124,9 +125,9 @@ TEST(open_while_open_is_refused_and_keeps_the_first_binding) {
     arm_win32_fault(NO_FAULT, 0);
     CHECK_EQ(open_renderer(), "");
     HGLRC first = wglGetCurrentContext();
-    CHECK_EQ(open_renderer(), ise_message("Renderer already open."));
+    CHECK_EQ(open_renderer(), ise_message(failure::already_open));
     nr.attach(env(), native_gpu_class(), shader_array());
-    CHECK_EQ(take_exception(), ise_message("Only one GPU backend is supported per process."));
+    CHECK_EQ(take_exception(), ise_message(failure::one_backend));
     CHECK(wglGetCurrentContext() == first);
     CHECK_EQ(nr.clientSize(env(), native_gpu_class()), (800LL << 32) + 600);
     close_and_check_jni();
@@ -142,10 +143,10 @@ TEST(open_failures_before_the_window_is_reached) {
         const char *jawt_calls;
     };
     const Case cases[] = {
-        {"JAWT 1.4 is unavailable.", JAWT_REFUSES_VERSION, "GetAWT "},
-        {"AWT Canvas is not displayable.", JAWT_NO_SURFACE, "GetAWT Surface "},
-        {"Cannot lock the AWT Canvas.", JAWT_LOCK_FAILS, "GetAWT Surface Lock FreeSurface "},
-        {"Cannot query AWT native surface.", JAWT_NO_SURFACE_INFO,
+        {failure::jawt_unavailable, JAWT_REFUSES_VERSION, "GetAWT "},
+        {failure::canvas_not_displayable, JAWT_NO_SURFACE, "GetAWT Surface "},
+        {failure::cannot_lock_canvas, JAWT_LOCK_FAILS, "GetAWT Surface Lock FreeSurface "},
+        {failure::cannot_query_surface, JAWT_NO_SURFACE_INFO,
          "GetAWT Surface Lock Info Unlock FreeSurface "},
     };
     for (const Case &c : cases) {
@@ -161,13 +162,12 @@ TEST(open_failures_before_the_window_is_reached) {
 
     HWND w = fresh_canvas();
     fail_next_new_global_ref();
-    CHECK_EQ(open_renderer(), ise_message("Cannot retain AWT Canvas."));
+    CHECK_EQ(open_renderer(), ise_message(failure::cannot_retain_canvas));
     CHECK_EQ(std::string(ombrel_jawt_control.calls), "");
     close_and_check_jni();
 
     // A file without JAWT_GetAWT: the renderer DLL itself.
-    CHECK_EQ(open_renderer(renderer_dll_path),
-             ise_message("Required WGL/JAWT entry point is missing."));
+    CHECK_EQ(open_renderer(renderer_dll_path), ise_message(failure::missing_window_entry_point));
     close_and_check_jni();
 
     std::wstring missing = L"C:\\ombrel-no-such-dir\\jawt.dll";
@@ -176,7 +176,7 @@ TEST(open_failures_before_the_window_is_reached) {
     DWORD code = GetLastError();
     CHECK_EQ(code, 0x7EUL);
     CHECK_EQ(open_renderer(missing),
-             ise_message("Cannot load JAWT/opengl32.dll" + win32_suffix(code)));
+             ise_message(failure::cannot_load_libraries + win32_suffix(code)));
     CHECK_EQ(std::string(ombrel_jawt_control.calls), "");
     close_and_check_jni();
     DestroyWindow(w);
@@ -214,7 +214,7 @@ TEST(jawt_path_of_1022_units_is_loaded_and_1023_refused) {
     std::wstring too_long = long_stub_path(1023);
     REQUIRE(too_long.size() == 1023);
     fresh_canvas();
-    CHECK_EQ(open_renderer(too_long), ise_message("JAWT path is unexpectedly long."));
+    CHECK_EQ(open_renderer(too_long), ise_message(failure::jawt_path_too_long));
     CHECK_EQ(std::string(ombrel_jawt_control.calls), "");
     CHECK(GetModuleHandleW(too_long.c_str()) == nullptr);
     CHECK_EQ(jni_audit().live_globals, 1);
@@ -232,7 +232,7 @@ TEST(open_failures_on_the_window_carry_the_win32_error) {
     DWORD dead_window = GetLastError();
     fresh_canvas();
     ombrel_jawt_control.window = gone;
-    CHECK_EQ(open_renderer(), ise_message("GetDC(Canvas HWND) failed" + win32_suffix(dead_window)));
+    CHECK_EQ(open_renderer(), ise_message(failure::no_device_context + win32_suffix(dead_window)));
     close_and_check_jni();
 
     struct Case {
@@ -241,7 +241,7 @@ TEST(open_failures_on_the_window_carry_the_win32_error) {
         bool format_set_before;
         std::string message;
     };
-    const std::string both = "Both modern and legacy WGL contexts failed to become current";
+    const std::string both = failure::no_current_context;
     const Case cases[] = {
         {DESCRIBE_PIXEL_FORMAT_FAILS, 0x00C0FFEE, true,
          "DescribePixelFormat failed (GetLastError=0x00C0FFEE)"},
@@ -250,8 +250,7 @@ TEST(open_failures_on_the_window_carry_the_win32_error) {
         {CREATE_CONTEXT_FAILS, 0x8007000E, false,
          "wglCreateContext failed (GetLastError=0x8007000E)"},
         {FIRST_MAKE_CURRENT_FAILS, 0x7E, false,
-         "Initial wglMakeCurrent on the stable Canvas DC failed" +
-             win32_suffix(error_after_delete)},
+         failure::make_current_failed + win32_suffix(error_after_delete)},
         {NEITHER_CURRENT, 0x7E, false, both + win32_suffix(error_after_delete)},
         {DESCRIBED_WITHOUT_OPENGL, 0, true,
          "The AWT Canvas already owns a pixel format that does not support windowed OpenGL. "

@@ -21,21 +21,10 @@ bool load_renderer(const wchar_t *path, RendererApi *api) {
         return false;
     }
     HMODULE m = api->module;
-    bool ok = resolve(m, "open", &api->open);
-    ok &= resolve(m, "clientSize", &api->clientSize);
-    ok &= resolve(m, "protocolVersion", &api->protocolVersion);
-    ok &= resolve(m, "attach", &api->attach);
-    ok &= resolve(m, "background", &api->background);
-    ok &= resolve(m, "submit", &api->submit);
-    ok &= resolve(m, "createTexture", &api->createTexture);
-    ok &= resolve(m, "upload", &api->upload);
-    ok &= resolve(m, "deleteTexture", &api->deleteTexture);
-    ok &= resolve(m, "readPixels", &api->readPixels);
-    ok &= resolve(m, "swap", &api->swap);
-    ok &= resolve(m, "rendererString", &api->rendererString);
-    ok &= resolve(m, "contextInfo", &api->contextInfo);
-    ok &= resolve(m, "glError", &api->glError);
-    ok &= resolve(m, "close", &api->close);
+    bool ok = true;
+#define OMBREL_RESOLVE(ret, method, params) ok &= resolve(m, #method, &api->method);
+    OMBREL_ENTRY_POINTS(OMBREL_RESOLVE)
+#undef OMBREL_RESOLVE
     return ok;
 }
 

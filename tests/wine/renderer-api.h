@@ -6,27 +6,13 @@
 #include <windows.h>
 #include <jni.h>
 
+#include "entry-points.h"
+
 struct RendererApi {
     HMODULE module;
-    void(JNICALL *open)(JNIEnv *, jclass, jobject canvas, jstring jawt_path, jobjectArray shaders);
-    jlong(JNICALL *clientSize)(JNIEnv *, jclass);
-    jint(JNICALL *protocolVersion)(JNIEnv *, jclass);
-    void(JNICALL *attach)(JNIEnv *, jclass, jobjectArray shaders);
-    void(JNICALL *background)(JNIEnv *, jclass, jint width, jint height, jfloat time, jboolean grid,
-                              jboolean light, jint color, jint accent);
-    void(JNICALL *submit)(JNIEnv *, jclass, jobject buffer, jint count, jint target,
-                          jint color_buffer, jint width, jint height, jfloat ui_width,
-                          jfloat ui_height, jfloat sigma, jfloat mx, jfloat my);
-    jint(JNICALL *createTexture)(JNIEnv *, jclass, jint width, jint height);
-    void(JNICALL *upload)(JNIEnv *, jclass, jint texture, jint x, jint y, jint width, jint height,
-                          jobject pixels);
-    void(JNICALL *deleteTexture)(JNIEnv *, jclass, jint texture);
-    void(JNICALL *readPixels)(JNIEnv *, jclass, jint width, jint height, jobject pixels);
-    void(JNICALL *swap)(JNIEnv *, jclass);
-    jstring(JNICALL *rendererString)(JNIEnv *, jclass);
-    jstring(JNICALL *contextInfo)(JNIEnv *, jclass);
-    jint(JNICALL *glError)(JNIEnv *, jclass);
-    void(JNICALL *close)(JNIEnv *, jclass);
+#define OMBREL_API_SLOT(ret, method, params) ret(JNICALL *method) params;
+    OMBREL_ENTRY_POINTS(OMBREL_API_SLOT)
+#undef OMBREL_API_SLOT
 };
 
 // Loads the library and resolves every export; false names what is missing.
