@@ -3,8 +3,16 @@ package marlith.sdk.ui.demo;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import java.awt.Canvas;
+import java.awt.Color;
+import java.awt.Dimension;
+import java.awt.EventQueue;
+import java.awt.Frame;
+import java.awt.Graphics2D;
+import java.awt.Toolkit;
 import java.awt.image.BufferedImage;
 import java.nio.file.Path;
+import marlith.sdk.ui.render.NativeGpu;
 import javax.imageio.ImageIO;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
@@ -41,6 +49,91 @@ class DemoTest {
         Stats rim = Stats.of(image, Math.round(side.x() + 40), Math.round(side.y()), 120, 2);
         Stats below = Stats.of(image, Math.round(side.x() + 40), Math.round(side.y() + 6), 120, 4);
         assertTrue(rim.mean() > below.mean() + 15, "rim " + rim + " against " + below);
+    }
+
+    /**
+     * Text as the GPU painter lays it into records, one per line from its atlas of lines, shows
+     * what Java2D's drawString shows for the same lines: a colour through the mask, a character
+     * the atlas lacks, a line wider than an atlas page (drawn in pieces), lines placed on a page
+     * opened mid-frame because the first one filled up, and the next frame, which starts the
+     * atlas over.
+     */
+    @Test
+    void textRecordsShowWhatJava2DDraws() throws Exception {
+        String wide = "Refraction bends the backdrop at the rim; ".repeat(4);
+        Object[][] lines = {
+            {"Overview", 26f, 60f, Type.HEADLINE, 0xFFF4F6FF},
+            {"frame 42  ·  960 × 600 — 7.9 fps…", 230f, 58f, Type.BODY, 0xFFFFC04A},
+            {"Typography €", 26f, 110f, Type.LABEL, 0xFF2FE0C5},
+            {wide, -700f, 190f, Type.DISPLAY, 0xFFFFFFFF},
+            {"averaged over half a second", 26f, 240f, Type.CAPTION, 0xB0DDE3FF},
+        };
+        BufferedImage expected = new BufferedImage(WIDTH, HEIGHT, BufferedImage.TYPE_INT_RGB);
+        Graphics2D g = expected.createGraphics();
+        Type.applyHints(g);
+        for (Object[] l : lines) {
+            g.setFont(((Type) l[3]).font);
+            g.setColor(new Color((int) l[4], true));
+            // The atlas draws characters it lacks as '?'.
+            g.drawString(((String) l[0]).replace('€', '?'), Math.round((float) l[1]), Math.round((float) l[2]));
+        }
+        g.dispose();
+
+        NativeGpu.load();
+        Frame window = new Frame("text records");
+        Canvas canvas = new Canvas();
+        EventQueue.invokeAndWait(() -> {
+            canvas.setPreferredSize(new Dimension(WIDTH, HEIGHT));
+            canvas.setIgnoreRepaint(true);
+            window.add(canvas);
+            window.pack();
+            window.setVisible(true);
+        });
+        Toolkit.getDefaultToolkit().sync();
+        try {
+            NativeGpu.open(canvas, NativeGpu.jawtPath(), NativeGpu.shaderSources());
+            GpuPainter painter = new GpuPainter();
+            try {
+                for (int frame = 0; frame < 2; frame++) {
+                    painter.begin(WIDTH, HEIGHT, 0, 0);
+                    painter.fill(0, 0, WIDTH, HEIGHT, 0, 0xFF000000);
+                    // Lines above the window, more than one atlas page holds, new in every frame
+                    // as a counter would be.
+                    for (int i = 0; i < 30; i++) {
+                        painter.text(frame + "/" + i + " " + wide, 0, -200, Type.DISPLAY, 0xFFFFFFFF);
+                    }
+                    for (Object[] l : lines) painter.text((String) l[0], (float) l[1], (float) l[2], (Type) l[3], (int) l[4]);
+                    // A line wider than a page takes a record for each page width (four for the
+                    // wide line), not one for each glyph.
+                    int records = painter.end(), characters = 30 * (4 + wide.length());
+                    for (Object[] l : lines) characters += ((String) l[0]).length();
+                    assertTrue(records * 30 < characters, records + " records for " + characters + " characters");
+                    assertMatches(expected, WindowRun.readBack(WIDTH, HEIGHT), "frame " + frame);
+                    NativeGpu.swap();
+                }
+            } finally {
+                painter.delete();
+            }
+        } finally {
+            NativeGpu.close();
+            EventQueue.invokeAndWait(window::dispose);
+        }
+    }
+
+    // Every channel of every pixel within 2 of the expected one, and the text really there.
+    private static void assertMatches(BufferedImage expected, BufferedImage actual, String what) {
+        int worst = 0, lit = 0;
+        for (int y = 0; y < HEIGHT; y++) {
+            for (int x = 0; x < WIDTH; x++) {
+                int e = expected.getRGB(x, y), a = actual.getRGB(x, y);
+                for (int shift = 0; shift < 24; shift += 8) {
+                    worst = Math.max(worst, Math.abs((e >> shift & 0xFF) - (a >> shift & 0xFF)));
+                }
+                if ((a & 0xFFFFFF) != 0) lit++;
+            }
+        }
+        assertTrue(lit > 10_000, what + ": pixels with text " + lit);
+        assertTrue(worst <= 2, what + ": largest channel difference " + worst);
     }
 
     /** Mean and standard deviation of the brightness (0 to 255) of a rectangle of pixels. */

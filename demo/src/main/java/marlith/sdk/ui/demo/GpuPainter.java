@@ -23,7 +23,7 @@ public final class GpuPainter implements Painter {
     private static final float SMOOTHING = 0.6f;
 
     private final CommandBuffer records = new CommandBuffer();
-    private final GlyphAtlas atlas = new GlyphAtlas();
+    private final RunAtlas lines = new RunAtlas();
     private final Map<Float, Corners> smooth = new HashMap<>();
     private final Map<Float, Corners> round = new HashMap<>();
     private final Map<Material, Glass> glasses = new HashMap<>();
@@ -40,6 +40,7 @@ public final class GpuPainter implements Painter {
         this.my = my;
         submitted = 0;
         records.clear();
+        lines.frameStarted();
         glass = frosted = false;
     }
 
@@ -56,9 +57,9 @@ public final class GpuPainter implements Painter {
         glass = frosted = false;
     }
 
-    /** Deletes the glyph atlas texture. */
+    /** Deletes the text atlas textures. */
     public void delete() {
-        atlas.delete();
+        lines.delete();
     }
 
     @Override
@@ -108,17 +109,14 @@ public final class GpuPainter implements Painter {
         records.popClip();
     }
 
-    // Whole-pixel pen positions keep the atlas texels on the screen's pixels.
+    // One record per line, at a whole-pixel pen position so that the atlas texels lie on the
+    // screen's pixels.
     @Override
     public void text(String text, float x, float baseline, Type type, int argb) {
         int pen = Math.round(x), base = Math.round(baseline);
-        for (int i = 0; i < text.length(); i++) {
-            GlyphAtlas.Glyph g = atlas.glyph(type, text.charAt(i));
-            if (g.width() > 0) {
-                records.glyph(pen + g.dx(), base + g.dy(), g.width(), g.height(), atlas.texture,
-                        g.u0(), g.v0(), g.u1(), g.v1(), argb);
-            }
-            pen += g.advance();
+        for (RunAtlas.Run r : lines.runs(type, text)) {
+            records.glyph(pen + r.dx(), base + r.dy(), r.width(), r.height(), r.texture(), r.u0(), r.v0(), r.u1(),
+                    r.v1(), argb);
         }
     }
 

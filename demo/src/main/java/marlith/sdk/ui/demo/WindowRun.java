@@ -124,7 +124,7 @@ final class WindowRun {
 
 
     // The back buffer as an image: GL hands the lowest row first, images start at the top.
-    private static BufferedImage readBack(int w, int h) {
+    static BufferedImage readBack(int w, int h) {
         ByteBuffer rgba = ByteBuffer.allocateDirect(w * h * 4);
         NativeGpu.readPixels(w, h, rgba);
         BufferedImage image = new BufferedImage(w, h, BufferedImage.TYPE_INT_RGB);
