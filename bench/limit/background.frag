@@ -1,10 +1,9 @@
 #version 330 core
-// A vertical gradient of "backgroundColor", darker at the bottom.
-uniform vec2 res;
-uniform vec4 backgroundColor;
-
+// A vertical gradient of "backgroundColor", darker at the bottom, worked out
+// by the vertices.
+in vec3 vColor;
 out vec4 fragColor;
 
 void main() {
-    fragColor = vec4(backgroundColor.rgb * mix(0.55, 1.0, gl_FragCoord.y / res.y), 1.0);
+    fragColor = vec4(vColor, 1.0);
 }
