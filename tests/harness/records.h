@@ -3,44 +3,50 @@
 #ifndef OMBREL_TEST_RECORDS_H
 #define OMBREL_TEST_RECORDS_H
 
+#include "command-records.h"
+
+#include <algorithm>
+#include <initializer_list>
 #include <jni.h>
 #include <stdint.h>
 #include <string.h>
 #include <vector>
 
+#define OMBREL_TEST_VALUE(name, value) name = value,
+#define OMBREL_TEST_KIND(name, value) name##_kind = value,
+#define OMBREL_TEST_SLOT(name, first, count) name##_slot = first,
+enum RecordLimit { OMBREL_RECORD_LIMITS(OMBREL_TEST_VALUE) };
 enum Kind {
-    glass_kind = 0,
-    fill_kind = 1,
-    text_kind = 2,
-    refresh_kind = 9,
-    push_kind = 10,
-    pop_kind = 11
+    OMBREL_RECORD_KINDS(OMBREL_TEST_KIND) push_kind = clip_push_kind,
+    pop_kind = clip_pop_kind
 };
+enum Slot { OMBREL_RECORD_SLOTS(OMBREL_TEST_SLOT) };
+#undef OMBREL_TEST_VALUE
+#undef OMBREL_TEST_KIND
+#undef OMBREL_TEST_SLOT
 
 struct Record {
-    float s[64] = {};
+    float s[record_floats] = {};
 
-    // The record's rectangle (slots 1-4) and scissor bounds (18-21) in UI units.
+    // Consecutive slots from `first`.
+    Record &set(int first, std::initializer_list<float> values) {
+        std::copy(values.begin(), values.end(), s + first);
+        return *this;
+    }
+    // The record's rectangle and scissor bounds in UI units.
     Record &rect(float x, float y, float w, float h) {
-        s[1] = x, s[2] = y, s[3] = w, s[4] = h;
+        set(rect_slot, {x, y, w, h});
         return bounds(x, y, w, h);
     }
-    Record &bounds(float x, float y, float w, float h) {
-        s[18] = x, s[19] = y, s[20] = w, s[21] = h;
-        return *this;
-    }
-    Record &ink(float r, float g, float b, float a) {
-        s[6] = r, s[7] = g, s[8] = b, s[9] = a;
-        return *this;
-    }
-    // Slot 17 carries a texture name as its bit pattern.
+    Record &bounds(float x, float y, float w, float h) { return set(bounds_slot, {x, y, w, h}); }
+    Record &ink(float r, float g, float b, float a) { return set(ink_slot, {r, g, b, a}); }
+    // The texture slot carries a texture name as its bit pattern.
     Record &atlas(uint32_t texture) {
-        memcpy(&s[17], &texture, sizeof texture);
+        memcpy(&s[texture_slot], &texture, sizeof texture);
         return *this;
     }
     Record &tex_rect(float u0, float v0, float u1, float v1) {
-        s[13] = u0, s[14] = v0, s[15] = u1, s[16] = v1;
-        return *this;
+        return set(tex_rect_slot, {u0, v0, u1, v1});
     }
 };
 
@@ -52,10 +58,9 @@ inline Record record(float kind) {
 
 // A shaped clip push of a rectangle with round corners of `radius`.
 inline Record push(float x, float y, float w, float h, float radius) {
-    Record r = record(push_kind);
-    r.s[1] = x, r.s[2] = y, r.s[3] = w, r.s[4] = h;
-    r.s[28] = r.s[29] = r.s[30] = r.s[31] = radius;
-    return r;
+    return record(push_kind)
+        .set(rect_slot, {x, y, w, h})
+        .set(corner_radii_slot, {radius, radius, radius, radius});
 }
 
 struct Stream {
@@ -64,10 +69,10 @@ struct Stream {
     std::vector<float> memory;
 
     Stream &add(const Record &r) {
-        floats.insert(floats.end(), r.s, r.s + 64);
+        floats.insert(floats.end(), r.s, r.s + record_floats);
         return *this;
     }
-    int count() const { return (int)(floats.size() / 64); }
+    int count() const { return (int)(floats.size() / record_floats); }
     // A direct FloatBuffer over the records, optionally with `extra` more or
     // fewer floats of capacity than the records fill.
     jobject buffer(long extra = 0);
