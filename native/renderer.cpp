@@ -19,6 +19,7 @@
 #include "command-records.h"
 #include "entry-points.h"
 #include "gl-api.h"
+#include "guard.h"
 #include "messages.h"
 #include "uniforms.h"
 
