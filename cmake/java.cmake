@@ -28,9 +28,13 @@ set(OMBREL_SHADERS
   ${CMAKE_SOURCE_DIR}/shaders/text.frag)
 file(GLOB OMBREL_JAVA_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/java/src/main/java/marlith/sdk/ui/render/*.java)
 
+# The manifest names the module (for users on the module path) and carries the
+# library version, which NativeGpu.load() also uses to name its extraction folder.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/manifest.mf.in ${CMAKE_BINARY_DIR}/java/manifest.mf @ONLY)
 add_jar(ombrel-ui-classes
   SOURCES ${OMBREL_JAVA_SOURCES}
   RESOURCES NAMESPACE "marlith/sdk/ui/render/shaders" ${OMBREL_SHADERS}
+  MANIFEST ${CMAKE_BINARY_DIR}/java/manifest.mf
   OUTPUT_DIR ${CMAKE_BINARY_DIR}/java)
 get_target_property(OMBREL_CLASSES_JAR ombrel-ui-classes JAR_FILE)
 
@@ -64,11 +68,14 @@ add_dependencies(ombrel-ui-jar ombrel-ui-classes)
 install(TARGETS ombrel-ui LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES ${OMBREL_JAR} DESTINATION ${CMAKE_INSTALL_DATADIR}/java)
 
+include(${CMAKE_CURRENT_LIST_DIR}/maven.cmake)
+
 # Java unit tests (JUnit 5 from Debian's packages), run with the console launcher.
 if(OMBREL_TESTS)
-  set(OMBREL_JUNIT_JAR /usr/share/java/junit-platform-console-standalone.jar)
+  set(OMBREL_JUNIT_JAR /usr/share/java/junit-platform-console-standalone.jar CACHE FILEPATH "JUnit 5 console launcher")
   if(NOT EXISTS ${OMBREL_JUNIT_JAR})
-    message(FATAL_ERROR "${OMBREL_JUNIT_JAR} is missing: apt-get install junit5")
+    message(FATAL_ERROR "${OMBREL_JUNIT_JAR} is missing: apt-get install junit5, "
+      "or configure with -DOMBREL_TESTS=OFF to build the library and the jars alone")
   endif()
   file(GLOB OMBREL_JAVA_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/java/marlith/sdk/ui/render/*.java)
   add_jar(ombrel-ui-java-tests
