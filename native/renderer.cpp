@@ -37,33 +37,11 @@ OMBREL_ENTRY_POINTS(OMBREL_EXPORT_DECLARATION)
 #define OMBREL_TEXT(name, text) static const char *const msg_##name = text;
 OMBREL_MESSAGES(OMBREL_TEXT)
 
-// Renderer state. `opened` is set only as the very last step of a successful
-// open or attach; `resources_ready` tells close that GPU objects may exist.
-static int opened;
-static int resources_ready;
-static jobject retained_canvas;
-
-#ifdef _WIN32
-typedef PROC(WINAPI *wgl_get_proc_address_fn)(LPCSTR);
-static HMODULE gl_lib;
-static wgl_get_proc_address_fn wglGetProcAddress_;
-#else
-typedef void (*(*glx_get_proc_address_fn)(const GLubyte *))(void);
-static void *gl_lib;
-static glx_get_proc_address_fn glXGetProcAddress_;
-#endif
-
-#define OMBREL_DECLARE(ret, name, params, args) static ret(APIENTRY *name##_) params;
-OMBREL_GL_REQUIRED(OMBREL_DECLARE)
-#undef OMBREL_DECLARE
-
-// Optional functions: null where the driver lacks them. glDrawBuffers is
-// looked up once at load; the indexed blend pointers take the core or the
-// ARB-suffixed functions, whose types are the same.
 #define OMBREL_OPTIONAL_TYPE(ret, name, params, args) typedef ret(APIENTRY *name##_fn) params;
 OMBREL_GL_OPTIONAL(OMBREL_OPTIONAL_TYPE)
 #undef OMBREL_OPTIONAL_TYPE
-static glDrawBuffers_fn glDrawBuffers_;
+
+typedef jboolean(JNICALL *jawt_get_awt_fn)(JNIEnv *, JAWT *);
 
 // Raises IllegalStateException unless an exception is already pending, in
 // which case that one is what Java sees.
@@ -90,48 +68,84 @@ static bool equal_text(const char *a, const char *b) {
     return *a == *b;
 }
 
+// How Windows and Linux differ, selected once: the GL and JAWT libraries, the
+// window's handles (`Binding`), and starting, presenting and closing a context.
 #ifdef _WIN32
-OMBREL_WGL_MESSAGES(OMBREL_TEXT)
-OMBREL_WGL_CODED_MESSAGES(OMBREL_TEXT)
-
-// Win32 failures carry the GetLastError code, composed in a process-wide
-// buffer: at most 110 bytes of the message, then " (GetLastError=0xXXXXXXXX)".
-static char win32_message[160];
-
-static void fail_win32(JNIEnv *e, const char *msg) {
-    DWORD code = GetLastError();
-    char *p = win32_message;
-    for (int i = 0; i < 110 && msg[i]; ++i)
-        *p++ = msg[i];
-    p = append(p, " (GetLastError=0x");
-    for (int shift = 28; shift >= 0; shift -= 4)
-        *p++ = "0123456789ABCDEF"[(code >> shift) & 15];
-    append(p, ")");
-    fail(e, win32_message);
-}
-
-// GetProcAddress hands out a generic function pointer; passing it on as
-// void * lets callers cast it to the type the function really has.
-static void *symbol(HMODULE module, const char *name) {
-    return reinterpret_cast<void *>(GetProcAddress(module, name));
-}
-
-// wglGetProcAddress answers only for extension functions of the current
-// context and may return small sentinel values; opengl32.dll exports the rest.
-static void *proc(const char *name) {
-    INT_PTR p = wglGetProcAddress_ ? (INT_PTR)wglGetProcAddress_(name) : 0;
-    if (p == 0 || p == 1 || p == 2 || p == 3 || p == -1) p = (INT_PTR)symbol(gl_lib, name);
-    return (void *)p;
-}
+#include "platform-win32.inc"
 #else
-OMBREL_GLX_MESSAGES(OMBREL_TEXT)
-
-static void *proc(const char *name) {
-    void *p = dlsym(gl_lib, name);
-    if (p) return p;
-    return glXGetProcAddress_ ? (void *)glXGetProcAddress_((const GLubyte *)name) : nullptr;
-}
+#include "platform-x11.inc"
 #endif
+
+// GL entry points: resolved by load_gl, kept across close (the GL library is
+// never unloaded). glDrawBuffers is optional and looked up once at load.
+#define OMBREL_DECLARE(ret, name, params, args) static ret(APIENTRY *name##_) params;
+OMBREL_GL_REQUIRED(OMBREL_DECLARE)
+#undef OMBREL_DECLARE
+static glDrawBuffers_fn glDrawBuffers_;
+
+// Uniform locations of one draw program (glass, shape or text). Every field
+// is looked up in all three programs; a uniform a program lacks is -1, which
+// GL ignores when set.
+#define OMBREL_FIELD(field, name) GLint field;
+struct Uniforms {
+    OMBREL_DRAW_UNIFORMS(OMBREL_FIELD)
+};
+struct BackgroundUniforms {
+    OMBREL_BACKGROUND_UNIFORMS(OMBREL_FIELD)
+};
+struct BlurUniforms {
+    OMBREL_BLUR_UNIFORMS(OMBREL_FIELD)
+};
+#undef OMBREL_FIELD
+
+// The renderer's state, X(type, name), all zero while nothing is open.
+// `opened` is set only as the very last step of a successful open or attach;
+// `resources_ready` tells close that GPU objects may exist. The indexed blend
+// calls are null where the context lacks them; with them the renderer changes
+// draw buffer 0's blending only, without them the plain calls change all.
+#define OMBREL_RENDERER_STATE(X)                                                                   \
+    X(int, opened)                                                                                 \
+    X(int, resources_ready)                                                                        \
+    X(jobject, retained_canvas)                                                                    \
+    X(GLuint, program_bg)                                                                          \
+    X(GLuint, program_blur)                                                                        \
+    X(GLuint, program_glass)                                                                       \
+    X(GLuint, program_shape)                                                                       \
+    X(GLuint, program_text)                                                                        \
+    X(GLuint, vao)                                                                                 \
+    X(GLuint, scene_tex)                                                                           \
+    X(GLuint, blur_a_tex)                                                                          \
+    X(GLuint, blur_b_tex)                                                                          \
+    X(GLuint, scene_fbo)                                                                           \
+    X(GLuint, blur_a_fbo)                                                                          \
+    X(GLuint, blur_b_fbo)                                                                          \
+    X(int, tex_w)                                                                                  \
+    X(int, tex_h)                                                                                  \
+    X(int, blur_w)                                                                                 \
+    X(int, blur_h)                                                                                 \
+    X(glBlendFuncSeparatei_fn, blendFuncIndexed)                                                   \
+    X(glBlendEquationSeparatei_fn, blendEquationIndexed)
+
+// Besides the list: the window's handles, which close_window clears, and the
+// uniform locations, which every start-up looks up before they are used.
+struct Renderer {
+#define OMBREL_FIELD(type, name) type name;
+    OMBREL_RENDERER_STATE(OMBREL_FIELD)
+#undef OMBREL_FIELD
+    Binding binding;
+    Uniforms ug, us, ut;
+    BackgroundUniforms bg;
+    BlurUniforms bl;
+};
+
+static Renderer renderer;
+
+// Field by field: the Windows library has no C runtime for a struct copy.
+static void reset_renderer() {
+#define OMBREL_RESET(type, name) renderer.name = 0;
+    OMBREL_RENDERER_STATE(OMBREL_RESET)
+#undef OMBREL_RESET
+}
 
 static int missing_entry_point(JNIEnv *e, const char *name) {
     char msg[96];

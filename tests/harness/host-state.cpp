@@ -1,33 +1,28 @@
 #include "host-state.h"
 
+#include "guard.h"
+
 #include <algorithm>
 #include <limits.h>
 #include <sstream>
 
 namespace {
 
-const GLenum caps[] = {GL_DEPTH_TEST,
-                       GL_STENCIL_TEST,
-                       GL_CULL_FACE,
-                       GL_SCISSOR_TEST,
-                       GL_COLOR_LOGIC_OP,
-                       GL_RASTERIZER_DISCARD,
-                       GL_SAMPLE_ALPHA_TO_COVERAGE,
-                       GL_SAMPLE_ALPHA_TO_ONE,
-                       GL_SAMPLE_COVERAGE,
-                       GL_SAMPLE_MASK,
-                       GL_FRAMEBUFFER_SRGB,
-                       GL_DITHER,
+// The capabilities the guard saves, then some no pass touches, which must stay
+// as the host set them too.
+#define CAP(name, cap) cap,
+const GLenum caps[] = {OMBREL_GUARD_CAPS(CAP) GL_DITHER,
                        GL_POLYGON_OFFSET_FILL,
                        GL_PROGRAM_POINT_SIZE,
                        GL_DEPTH_CLAMP,
                        GL_PRIMITIVE_RESTART,
                        GL_MULTISAMPLE,
                        GL_TEXTURE_CUBE_MAP_SEAMLESS};
+#undef CAP
 
-const GLenum blend_queries[6] = {GL_BLEND_SRC_RGB,      GL_BLEND_DST_RGB,
-                                 GL_BLEND_SRC_ALPHA,    GL_BLEND_DST_ALPHA,
-                                 GL_BLEND_EQUATION_RGB, GL_BLEND_EQUATION_ALPHA};
+#define QUERY(name, query) query,
+const GLenum blend_queries[] = {OMBREL_GUARD_BLEND(QUERY)};
+#undef QUERY
 
 void set_enabled(GLenum cap, bool on) {
     if (on)

@@ -2,6 +2,7 @@
 // point leaves every piece of it exactly as it was, raises no GL error, and
 // (for the drawing passes) draws the same pixels as under the default state.
 // Each entry point is one line of the `calls` table below.
+#include "guard.h"
 #include "host-state.h"
 #include "records.h"
 #include "renderer.h"
@@ -15,17 +16,9 @@ namespace {
 constexpr int width = 64, height = 48;
 constexpr int iterations = 16;
 
-const GLenum caps[11] = {GL_DEPTH_TEST,
-                         GL_STENCIL_TEST,
-                         GL_CULL_FACE,
-                         GL_SCISSOR_TEST,
-                         GL_COLOR_LOGIC_OP,
-                         GL_RASTERIZER_DISCARD,
-                         GL_SAMPLE_ALPHA_TO_COVERAGE,
-                         GL_SAMPLE_ALPHA_TO_ONE,
-                         GL_SAMPLE_COVERAGE,
-                         GL_SAMPLE_MASK,
-                         GL_FRAMEBUFFER_SRGB};
+#define CAP(name, cap) cap,
+const GLenum caps[] = {OMBREL_GUARD_CAPS(CAP)};
+#undef CAP
 
 class GuardTest;
 

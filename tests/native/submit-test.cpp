@@ -595,6 +595,27 @@ TEST_F(SubmitTest, TargetBuffersAreRestoredAfterTheCall) {
     }
 }
 
+// A host program deleted while current lives only while it stays current. A
+// call that draws ends it and leaves no program current, with no GL error of
+// its own; a call that draws nothing leaves it current.
+TEST_F(SubmitTest, HostProgramDeletedWhileCurrentIsNeitherRevivedNorReplaced) {
+    Stream s;
+    s.add(visible_shape());
+    for (int count : {0, 1}) {
+        GLuint doomed = host_program();
+        gl.glUseProgram(doomed);
+        gl.glDeleteProgram(doomed);
+        SubmitCall c = call;
+        c.count = count;
+        submit(s, c);
+        expect_no_exception();
+        EXPECT_EQ(gl.glGetError(), (GLenum)GL_NO_ERROR) << "count " << count;
+        EXPECT_EQ(get_int(GL_CURRENT_PROGRAM), count ? 0 : (GLint)doomed) << "count " << count;
+        EXPECT_EQ(gl.glIsProgram(doomed), count ? GL_FALSE : GL_TRUE) << "count " << count;
+        gl.glUseProgram(0);
+    }
+}
+
 // The default framebuffer of a pbuffer: single-buffered, drawn as GL_BACK and
 // read as GL_FRONT, the same pixels.
 TEST_F(RendererTest, DefaultFramebufferTargetGetsItsBuffersBack) {
