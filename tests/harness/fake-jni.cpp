@@ -1,8 +1,7 @@
 #include "fake-jni.h"
 
-#include <windows.h>
-
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -112,7 +111,7 @@ std::string to_modified_utf8(const std::u16string &s) {
                 "environment does not provide\n",
                 slot_names[slot], unsigned(slot));
     std::fflush(stdout);
-    ExitProcess(3);
+    std::_Exit(3);
 }
 
 template <size_t N> void JNICALL trap() {

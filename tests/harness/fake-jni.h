@@ -1,10 +1,11 @@
-// A JNIEnv without a JVM: there is no Java for Windows on this machine, so the
-// harness hands the library this environment. Every one of the 234 table slots
-// traps and names itself unless the library is known to use it; the ones it
-// uses behave like the JVM's and count references and string pins so a test
-// can prove nothing leaked.
-#ifndef OMBREL_WINE_FAKE_JNI_H
-#define OMBREL_WINE_FAKE_JNI_H
+// A JNIEnv without a JVM, for programs that drive the library where no JVM
+// runs: the Windows harness under Wine (there is no Java for Windows on this
+// machine) and the headless benchmark (bench/headless). Every one of the 234
+// table slots traps and names itself unless the library is known to use it;
+// the ones it uses behave like the JVM's and count references and string pins
+// so a test can prove nothing leaked.
+#ifndef OMBREL_FAKE_JNI_H
+#define OMBREL_FAKE_JNI_H
 
 #include <jni.h>
 
