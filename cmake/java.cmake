@@ -86,10 +86,13 @@ if(OMBREL_TESTS)
 
   # Runs test classes against the final jar, so that they see the jar as shipped.
   function(ombrel_java_test name)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "CLASSES;JVM_ARGS")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "CLASSES;METHODS;JVM_ARGS")
     set(select)
     foreach(class IN LISTS arg_CLASSES)
       list(APPEND select --select-class marlith.sdk.ui.render.${class})
+    endforeach()
+    foreach(method IN LISTS arg_METHODS)
+      list(APPEND select --select-method marlith.sdk.ui.render.${method})
     endforeach()
     # Checked JNI, and any JNI fault the JVM reports fails the test.
     add_test(NAME ${name}
@@ -101,7 +104,16 @@ if(OMBREL_TESTS)
 
   ombrel_java_test(java.records CLASSES CommandBufferTest)
   ombrel_java_test(java.shaders CLASSES ShaderSourcesTest)
-  ombrel_java_test(java.load-from-jar CLASSES NativeGpuLoadTest JVM_ARGS -Djava.library.path=/nonexistent)
-  ombrel_java_test(java.load-from-property CLASSES NativeGpuLoadTest
+  set(_loads "NativeGpuLoadTest#loadsTheLibraryOnceAndItAnswersTheProtocolVersion")
+  ombrel_java_test(java.load-from-jar METHODS ${_loads} JVM_ARGS -Djava.library.path=/nonexistent)
+  ombrel_java_test(java.load-from-property METHODS ${_loads}
     JVM_ARGS -Dombrel.library=$<TARGET_FILE:ombrel-ui>)
+
+  # A library of another protocol version, named by the property, is refused.
+  set(_wrong_version 24163)
+  add_library(ombrel-wrong-protocol SHARED ${CMAKE_SOURCE_DIR}/tests/java/wrong-protocol.c)
+  target_compile_definitions(ombrel-wrong-protocol PRIVATE WRONG_PROTOCOL_VERSION=${_wrong_version})
+  ombrel_java_test(java.load-wrong-protocol
+    METHODS "NativeGpuLoadTest#refusesALibraryOfAnotherProtocolVersion"
+    JVM_ARGS -Dombrel.library=$<TARGET_FILE:ombrel-wrong-protocol> -Dombrel.test.wrongProtocol=${_wrong_version})
 endif()

@@ -2,6 +2,7 @@ package marlith.sdk.ui.render;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertSame;
+import static org.junit.jupiter.api.Assertions.assertThrows;
 
 import java.io.File;
 import org.junit.jupiter.api.Test;
@@ -21,5 +22,21 @@ class NativeGpuLoadTest {
         assertEquals(expected, from);
         assertSame(from, NativeGpu.load());
         assertEquals(NativeGpu.PROTOCOL_VERSION, NativeGpu.protocolVersion());
+    }
+
+    /**
+     * Runs with the property naming a library that answers the protocol version in {@code
+     * ombrel.test.wrongProtocol}: loading fails, names the file and both versions, and fails again
+     * on the next call rather than counting the library as loaded.
+     */
+    @Test
+    void refusesALibraryOfAnotherProtocolVersion() {
+        String named = new File(System.getProperty(NativeGpu.LIBRARY_PROPERTY)).getAbsolutePath();
+        String answered = System.getProperty("ombrel.test.wrongProtocol");
+        for (int call = 0; call < 2; call++) {
+            String message = assertThrows(UnsatisfiedLinkError.class, NativeGpu::load).getMessage();
+            assertEquals(named + " answers protocol version " + answered + ", but ombrel-ui " + NativeGpu.version()
+                    + " on the Java side needs protocol version " + NativeGpu.PROTOCOL_VERSION, message);
+        }
     }
 }

@@ -8,10 +8,22 @@ import java.io.UncheckedIOException;
 import java.nio.ByteBuffer;
 import java.nio.FloatBuffer;
 import java.nio.charset.StandardCharsets;
+import java.nio.file.FileSystems;
 import java.nio.file.Files;
+import java.nio.file.LinkOption;
 import java.nio.file.Path;
 import java.nio.file.StandardCopyOption;
+import java.nio.file.attribute.PosixFileAttributes;
+import java.nio.file.attribute.PosixFilePermission;
+import java.nio.file.attribute.PosixFilePermissions;
+import java.nio.file.attribute.UserPrincipal;
+import java.security.MessageDigest;
+import java.security.NoSuchAlgorithmException;
+import java.util.Arrays;
+import java.util.HexFormat;
+import java.util.List;
 import java.util.Locale;
+import java.util.Set;
 
 /**
  * The native GPU renderer: an OpenGL 3.3 renderer that draws glass panels, flat shapes, text and an
@@ -46,6 +58,8 @@ public final class NativeGpu {
     };
 
     private static volatile String loadedFrom;
+
+    private static final boolean POSIX = FileSystems.getDefault().supportedFileAttributeViews().contains("posix");
 
     private NativeGpu() {}
 
@@ -120,10 +134,15 @@ public final class NativeGpu {
     /**
      * Loads the native library once; later calls return at once. The library comes from the file
      * named by the system property {@value #LIBRARY_PROPERTY} when it is set, else from {@code
-     * java.library.path}, else from the copy bundled in the jar, extracted to a temporary file.
+     * java.library.path}, else from the copy bundled in the jar. The bundled copy is extracted once
+     * per library version and content, into a folder {@code ombrel-ui-VERSION-HASH} of {@code
+     * java.io.tmpdir} (or of {@code ~/.cache} when that is not usable), and reused by later starts.
+     * The library loaded must answer {@link #PROTOCOL_VERSION}.
      *
-     * @return where the library was loaded from
-     * @throws UnsatisfiedLinkError when none of these yields a loadable library
+     * @return where the library was loaded from: the file named by the property, {@code
+     *     "java.library.path"}, or the jar resource
+     * @throws UnsatisfiedLinkError when none of these yields a loadable library, or when the library
+     *     loaded answers another protocol version
      */
     public static synchronized String load() {
         if (loadedFrom != null) return loadedFrom;
@@ -134,11 +153,11 @@ public final class NativeGpu {
                 throw new UnsatisfiedLinkError(LIBRARY_PROPERTY + " names no file: " + named);
             }
             System.load(file.getAbsolutePath());
+            checkProtocol(file.getAbsolutePath());
             return loadedFrom = file.getAbsolutePath();
         }
         try {
             System.loadLibrary("ombrel-ui");
-            return loadedFrom = "java.library.path";
         } catch (UnsatisfiedLinkError notOnPath) {
             String resource = bundledLibrary(System.getProperty("os.name"), System.getProperty("os.arch"));
             if (resource == null || NativeGpu.class.getResource(resource) == null) {
@@ -147,11 +166,43 @@ public final class NativeGpu {
                 e.addSuppressed(notOnPath);
                 throw e;
             }
-            Path file = extract(resource);
-            System.load(file.toString());
-            deleteLoaded(file);
+            checkProtocol(loadBundled(resource).toString());
             return loadedFrom = resource;
         }
+        checkProtocol(onLibraryPath());
+        return loadedFrom = "java.library.path";
+    }
+
+    /** The library version of this jar, from its manifest; "dev" for classes outside a jar. */
+    static String version() {
+        String version = NativeGpu.class.getPackage().getImplementationVersion();
+        return version != null ? version : "dev";
+    }
+
+    // A stale library (an older build on java.library.path, say) fails here, at load, rather than
+    // with a misbehaving call later.
+    private static void checkProtocol(String file) {
+        int answered;
+        try {
+            answered = protocolVersion();
+        } catch (UnsatisfiedLinkError e) {
+            UnsatisfiedLinkError notOurs = new UnsatisfiedLinkError(file + " has no protocolVersion: not an ombrel-ui library");
+            notOurs.initCause(e);
+            throw notOurs;
+        }
+        if (answered != PROTOCOL_VERSION) {
+            throw new UnsatisfiedLinkError(file + " answers protocol version " + answered + ", but ombrel-ui "
+                    + version() + " on the Java side needs protocol version " + PROTOCOL_VERSION);
+        }
+    }
+
+    private static String onLibraryPath() {
+        String name = System.mapLibraryName("ombrel-ui");
+        for (String dir : System.getProperty("java.library.path", "").split(File.pathSeparator)) {
+            File file = new File(dir, name);
+            if (file.isFile()) return file.getAbsolutePath();
+        }
+        return name + " from java.library.path";
     }
 
     /** Jar resource of the library for this platform, or null when none is bundled for it. */
@@ -164,25 +215,87 @@ public final class NativeGpu {
         return null;
     }
 
-    private static Path extract(String resource) {
+    // The bundled library goes into a folder named by the library version and a hash of its bytes,
+    // so later starts of the same jar reuse the file, another build never does, and no copies pile
+    // up (Windows cannot delete a library while it is loaded). When a folder cannot be used (not
+    // writable, not ours, mounted without exec), the next one is tried.
+    private static Path loadBundled(String resource) {
+        byte[] bytes = readResource(resource);
         String name = resource.substring(resource.lastIndexOf('/') + 1);
-        int dot = name.lastIndexOf('.');
-        try (InputStream in = NativeGpu.class.getResourceAsStream(resource)) {
-            Path file = Files.createTempFile(name.substring(0, dot) + "-", name.substring(dot));
-            Files.copy(in, file, StandardCopyOption.REPLACE_EXISTING);
-            return file;
+        String folder = "ombrel-ui-" + version() + "-" + sha256(bytes).substring(0, 16);
+        List<Path> bases = List.of(
+                Path.of(System.getProperty("java.io.tmpdir")), Path.of(System.getProperty("user.home"), ".cache"));
+        UnsatisfiedLinkError failure = new UnsatisfiedLinkError("Cannot extract and load " + resource + " in "
+                + bases + "; name a library file with -D" + LIBRARY_PROPERTY);
+        for (Path base : bases) {
+            Path file = base.resolve(folder).resolve(name);
+            try {
+                extract(bytes, file);
+                System.load(file.toString());
+                return file;
+            } catch (IOException | UnsatisfiedLinkError e) {
+                failure.addSuppressed(e);
+            }
+        }
+        throw failure;
+    }
+
+    // Reuses the file when it is whole; otherwise writes it under a temporary name and renames it
+    // into place, so that a JVM starting at the same time sees either no file or the whole file.
+    private static void extract(byte[] bytes, Path file) throws IOException {
+        Path dir = file.getParent();
+        if (POSIX) {
+            Files.createDirectories(dir, PosixFilePermissions.asFileAttribute(PosixFilePermissions.fromString("rwx------")));
+            checkPrivate(dir);
+        } else {
+            Files.createDirectories(dir);
+        }
+        if (holds(file, bytes)) return;
+        Path part = Files.createTempFile(dir, file.getFileName().toString(), ".part");
+        try {
+            Files.write(part, bytes);
+            Files.move(part, file, StandardCopyOption.ATOMIC_MOVE);
         } catch (IOException e) {
-            throw new UncheckedIOException("Cannot extract " + resource, e);
+            // Windows refuses to replace a file another JVM has loaded; that copy is whole.
+            if (!holds(file, bytes)) throw e;
+        } finally {
+            Files.deleteIfExists(part);
         }
     }
 
-    // A loaded library stays mapped after its file is removed on Linux; Windows
-    // keeps the file locked while it is loaded, so it goes at exit at best.
-    private static void deleteLoaded(Path file) {
+    private static boolean holds(Path file, byte[] bytes) throws IOException {
+        return Files.isRegularFile(file) && Files.size(file) == bytes.length
+                && Arrays.equals(Files.readAllBytes(file), bytes);
+    }
+
+    // In a shared temporary folder another user could swap the library between the check and the
+    // load, so the folder must belong to this process's user (the owner of /proc/self) and be
+    // writable by no one else.
+    private static void checkPrivate(Path dir) throws IOException {
+        PosixFileAttributes attributes = Files.readAttributes(dir, PosixFileAttributes.class, LinkOption.NOFOLLOW_LINKS);
+        Set<PosixFilePermission> permissions = attributes.permissions();
+        UserPrincipal user = Files.getOwner(Path.of("/proc/self"));
+        if (!attributes.isDirectory()
+                || !attributes.owner().equals(user)
+                || permissions.contains(PosixFilePermission.GROUP_WRITE)
+                || permissions.contains(PosixFilePermission.OTHERS_WRITE)) {
+            throw new IOException(dir + " is not a folder of " + user.getName() + " alone");
+        }
+    }
+
+    private static byte[] readResource(String resource) {
+        try (InputStream in = NativeGpu.class.getResourceAsStream(resource)) {
+            return in.readAllBytes();
+        } catch (IOException e) {
+            throw new UncheckedIOException("Cannot read " + resource, e);
+        }
+    }
+
+    private static String sha256(byte[] bytes) {
         try {
-            Files.delete(file);
-        } catch (IOException locked) {
-            file.toFile().deleteOnExit();
+            return HexFormat.of().formatHex(MessageDigest.getInstance("SHA-256").digest(bytes));
+        } catch (NoSuchAlgorithmException e) {
+            throw new IllegalStateException("SHA-256 is missing from this JVM", e);
         }
     }
 
