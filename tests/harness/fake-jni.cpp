@@ -1,5 +1,6 @@
 #include "fake-jni.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -280,6 +281,95 @@ jlong JNICALL get_direct_buffer_capacity(JNIEnv *, jobject b) {
     return o && o->kind == Kind::DirectBuffer ? o->capacity : -1;
 }
 
+// The few Java methods the library calls on buffers: a direct buffer's byte
+// order, which is always the platform's here, and whether it is read-only,
+// which it never is. A method ID points at its entry. The library calls them
+// through the C++ wrappers of jni.h, which reach the va_list slots.
+struct Method {
+    const char *name, *signature;
+    bool is_static;
+};
+
+const Method buffer_order = {"order", "()Ljava/nio/ByteOrder;", false};
+const Method buffer_read_only = {"isReadOnly", "()Z", false};
+const Method native_order = {"nativeOrder", "()Ljava/nio/ByteOrder;", true};
+const Method *const methods[] = {&buffer_order, &buffer_read_only, &native_order};
+
+jmethodID id_of(const Method &m) {
+    return reinterpret_cast<jmethodID>(const_cast<Method *>(&m));
+}
+
+Object *platform_order() {
+    static Object *order = [] {
+        Object *o = new_object(Kind::Plain);
+        o->class_name = "java/nio/ByteOrder";
+        return o;
+    }();
+    return order;
+}
+
+jboolean JNICALL is_same_object(JNIEnv *, jobject a, jobject b) {
+    return deref(a, "IsSameObject") == deref(b, "IsSameObject") ? JNI_TRUE : JNI_FALSE;
+}
+
+jclass JNICALL get_object_class(JNIEnv *, jobject ref) {
+    Object *o = deref(ref, "GetObjectClass");
+    if (!o) return nullptr;
+    Object *c = new_object(Kind::Class);
+    c->class_name = o->kind == Kind::DirectBuffer ? "java/nio/DirectByteBuffer" : o->class_name;
+    return static_cast<jclass>(new_ref(c, false, true));
+}
+
+// Finds a method this environment answers; any other raises
+// NoSuchMethodError as the JVM does.
+jmethodID find_method(jclass cls, const char *name, const char *signature, bool is_static) {
+    Object *c = deref(cls, "Get(Static)MethodID");
+    for (const Method *m : methods)
+        if (c && c->kind == Kind::Class && !std::strcmp(m->name, name) &&
+            !std::strcmp(m->signature, signature) && m->is_static == is_static)
+            return id_of(*m);
+    misuse(std::string("no method ") + name + signature + " in this environment");
+    pending = new_object(Kind::Throwable);
+    pending->class_name = "java/lang/NoSuchMethodError";
+    pending->text = from_modified_utf8(name);
+    return nullptr;
+}
+
+jmethodID JNICALL get_method_id(JNIEnv *, jclass cls, const char *name, const char *signature) {
+    return find_method(cls, name, signature, false);
+}
+
+jmethodID JNICALL get_static_method_id(JNIEnv *, jclass cls, const char *name,
+                                       const char *signature) {
+    return find_method(cls, name, signature, true);
+}
+
+// The receiver of a buffer method, or null after recording the misuse.
+Object *buffer_receiver(jobject ref, jmethodID id, const Method &expected, const char *function) {
+    Object *o = deref(ref, function);
+    if (o && o->kind == Kind::DirectBuffer && id == id_of(expected)) return o;
+    misuse(std::string(function) + " with a method or receiver this environment does not answer");
+    return nullptr;
+}
+
+jobject JNICALL call_object_method(JNIEnv *, jobject ref, jmethodID id, va_list) {
+    if (!buffer_receiver(ref, id, buffer_order, "CallObjectMethod")) return nullptr;
+    return new_ref(platform_order(), false, true);
+}
+
+jboolean JNICALL call_boolean_method(JNIEnv *, jobject ref, jmethodID id, va_list) {
+    buffer_receiver(ref, id, buffer_read_only, "CallBooleanMethod");
+    return JNI_FALSE;
+}
+
+jobject JNICALL call_static_object_method(JNIEnv *, jclass, jmethodID id, va_list) {
+    if (id != id_of(native_order)) {
+        misuse("CallStaticObjectMethod with a method this environment does not answer");
+        return nullptr;
+    }
+    return new_ref(platform_order(), false, true);
+}
+
 JNINativeInterface_ make_table() {
     JNINativeInterface_ t;
     fill_traps(reinterpret_cast<void **>(&t), std::make_index_sequence<slot_count>());
@@ -302,6 +392,13 @@ JNINativeInterface_ make_table() {
     t.GetObjectArrayElement = get_object_array_element;
     t.GetDirectBufferAddress = get_direct_buffer_address;
     t.GetDirectBufferCapacity = get_direct_buffer_capacity;
+    t.IsSameObject = is_same_object;
+    t.GetObjectClass = get_object_class;
+    t.GetMethodID = get_method_id;
+    t.GetStaticMethodID = get_static_method_id;
+    t.CallObjectMethodV = call_object_method;
+    t.CallBooleanMethodV = call_boolean_method;
+    t.CallStaticObjectMethodV = call_static_object_method;
     return t;
 }
 
