@@ -29,7 +29,9 @@
     X(incomplete_framebuffer, "Internal Ombrel framebuffer is incomplete.")                        \
     X(invalid_texture, "Invalid texture creation")                                                 \
     X(invalid_upload, "Invalid texture upload buffer")                                             \
-    X(screenshot_too_small, "Screenshot buffer is too small")
+    X(screenshot_too_small, "Screenshot buffer is too small")                                      \
+    X(read_only_screenshot, "Screenshot buffer is read-only")                                      \
+    X(no_default_framebuffer, "The context has no complete default framebuffer")
 
 // missing_entry_point is followed by the GL function's name.
 

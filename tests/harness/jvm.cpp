@@ -152,30 +152,40 @@ jobjectArray array_with_integer(const std::vector<const char *> &texts, int inde
     return a;
 }
 
-jobject direct_float_buffer(float *memory, long floats) {
+jobject direct_float_buffer(float *memory, long floats, bool native_order) {
     jobject bytes = checked(env->NewDirectByteBuffer(memory, floats * 4), "NewDirectByteBuffer");
     jclass byte_buffer = find_class("java/nio/ByteBuffer");
-    jclass byte_order = find_class("java/nio/ByteOrder");
-    jobject native_order =
-        checked(env->CallStaticObjectMethod(
-                    byte_order, static_method(byte_order, "nativeOrder", "()Ljava/nio/ByteOrder;")),
-                "ByteOrder.nativeOrder");
-    jobject ordered = checked(
-        env->CallObjectMethod(
-            bytes, method(byte_buffer, "order", "(Ljava/nio/ByteOrder;)Ljava/nio/ByteBuffer;"),
-            native_order),
-        "ByteBuffer.order");
-    jobject floats_view =
-        checked(env->CallObjectMethod(
-                    ordered, method(byte_buffer, "asFloatBuffer", "()Ljava/nio/FloatBuffer;")),
-                "ByteBuffer.asFloatBuffer");
+    if (native_order) {
+        jclass byte_order = find_class("java/nio/ByteOrder");
+        jobject order = checked(
+            env->CallStaticObjectMethod(
+                byte_order, static_method(byte_order, "nativeOrder", "()Ljava/nio/ByteOrder;")),
+            "ByteOrder.nativeOrder");
+        // order() returns the same buffer, now in native order.
+        env->DeleteLocalRef(checked(
+            env->CallObjectMethod(
+                bytes, method(byte_buffer, "order", "(Ljava/nio/ByteOrder;)Ljava/nio/ByteBuffer;"),
+                order),
+            "ByteBuffer.order"));
+        env->DeleteLocalRef(order);
+        env->DeleteLocalRef(byte_order);
+    }
+    jobject floats_view = checked(env->CallObjectMethod(bytes, method(byte_buffer, "asFloatBuffer",
+                                                                      "()Ljava/nio/FloatBuffer;")),
+                                  "ByteBuffer.asFloatBuffer");
     if (env->GetDirectBufferCapacity(floats_view) != floats) fail_hard("float buffer capacity");
-    env->DeleteLocalRef(ordered);
-    env->DeleteLocalRef(native_order);
-    env->DeleteLocalRef(byte_order);
     env->DeleteLocalRef(byte_buffer);
     env->DeleteLocalRef(bytes);
     return floats_view;
+}
+
+jobject read_only_view(jobject byte_buffer) {
+    jclass c = find_class("java/nio/ByteBuffer");
+    jobject view = checked(env->CallObjectMethod(byte_buffer, method(c, "asReadOnlyBuffer",
+                                                                     "()Ljava/nio/ByteBuffer;")),
+                           "ByteBuffer.asReadOnlyBuffer");
+    env->DeleteLocalRef(c);
+    return view;
 }
 
 jobject direct_byte_buffer(void *memory, long bytes) {

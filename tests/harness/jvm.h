@@ -34,10 +34,13 @@ jobjectArray string_array(const std::vector<const char *> &texts);
 // An Object[] of the texts with a java.lang.Integer at `index`.
 jobjectArray array_with_integer(const std::vector<const char *> &texts, int index);
 
-// Direct buffers over memory the test owns: a FloatBuffer in native byte
-// order whose capacity counts `floats`, and a ByteBuffer of `bytes`.
-jobject direct_float_buffer(float *memory, long floats);
+// Direct buffers over memory the test owns: a FloatBuffer whose capacity
+// counts `floats`, in native byte order unless told otherwise (then in the
+// ByteBuffer's default, big-endian), a ByteBuffer of `bytes`, and a read-only
+// view of a buffer.
+jobject direct_float_buffer(float *memory, long floats, bool native_order = true);
 jobject direct_byte_buffer(void *memory, long bytes);
+jobject read_only_view(jobject byte_buffer);
 
 // Heap buffers: JNI reports no address for them.
 jobject heap_float_buffer(int floats);

@@ -101,8 +101,11 @@ TEST_F(RendererTest, DrawingEntryPointsAllocateNothing) {
     jobject commands = s.buffer();
     jint fbo = (jint)target.fbo, attachment = GL_COLOR_ATTACHMENT0, w = 64, h = 48, n = s.count();
     jfloat ui_w = 32, ui_h = 24, sigma = 4, zero = 0;
-    // The first submit sizes the internal targets; later ones reuse them.
+    // The first submit sizes the internal targets; later ones reuse them. The
+    // first submit and readPixels also have the JVM resolve the buffer methods
+    // they ask about (order, isReadOnly), once per process.
     native::submit(commands, n, fbo, attachment, w, h, ui_w, ui_h, sigma, zero, zero);
+    native::read_pixels(w, h, screen_buffer);
     expect_no_exception();
 
     using I = jint;

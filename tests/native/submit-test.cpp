@@ -105,11 +105,16 @@ TEST_F(SubmitTest, InvalidParametersAreRefusedWithoutGl) {
         expect_thrown(state_exception, invalid);
         EXPECT_EQ(rec_size(), 0) << "a refused submit called GL";
     }
-    rec_reset();
-    native::submit(heap_float_buffer(128), 2, (jint)target.fbo, GL_COLOR_ATTACHMENT0, 64, 48, 32,
-                   24, 0, 0, 0);
-    expect_thrown(state_exception, invalid);
-    EXPECT_EQ(rec_size(), 0) << "a refused submit called GL";
+    // Buffers whose floats cannot be read in place: a heap buffer, and a
+    // direct one in big-endian order (asFloatBuffer() without order()).
+    std::vector<float> floats(128);
+    for (jobject buffer :
+         {heap_float_buffer(128), direct_float_buffer(floats.data(), 128, false)}) {
+        rec_reset();
+        native::submit(buffer, 2, (jint)target.fbo, GL_COLOR_ATTACHMENT0, 64, 48, 32, 24, 0, 0, 0);
+        expect_thrown(state_exception, invalid);
+        EXPECT_EQ(rec_size(), 0) << "a refused submit called GL";
+    }
 }
 
 TEST_F(SubmitTest, BoundaryParametersAreAccepted) {

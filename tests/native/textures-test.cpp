@@ -226,6 +226,11 @@ TEST_P(Textures, ReadPixelsNeedsADirectBufferOfTheWholeRectangle) {
     native::read_pixels(width, height, heap_byte_buffer(width * height * 4));
     expect_thrown(state_exception, failure::screenshot_too_small);
     EXPECT_EQ(rec_size(), 0);
+    rec_reset();
+    jobject whole = direct_byte_buffer(memory.data(), (long)memory.size());
+    native::read_pixels(width, height, read_only_view(whole));
+    expect_thrown(state_exception, failure::read_only_screenshot);
+    EXPECT_EQ(rec_size(), 0);
 
     memory.assign(memory.size(), 0xAB);
     native::read_pixels(0, height, direct_byte_buffer(memory.data(), 0));
@@ -233,6 +238,27 @@ TEST_P(Textures, ReadPixelsNeedsADirectBufferOfTheWholeRectangle) {
     EXPECT_EQ(memory[0], 0xAB) << "a zero-width read wrote to the buffer";
     while (gl.glGetError() != GL_NO_ERROR) {
     }
+}
+
+// A context made without a surface has no default framebuffer: readPixels
+// refuses and background draws nothing, neither leaves a GL error behind, and
+// the host's framebuffer bindings stay.
+TEST_F(RendererTest, WithoutADefaultFramebufferReadPixelsRefusesAndBackgroundDrawsNothing) {
+    start(Profile::core);
+    attach_ok();
+    HostTarget host = host_target(4, 4, 0, 1, 0, 1);
+    gl.glBindFramebuffer(GL_FRAMEBUFFER, host.fbo);
+    std::vector<unsigned char> memory(4 * 4 * 4, 0xAB);
+    native::read_pixels(4, 4, direct_byte_buffer(memory.data(), (long)memory.size()));
+    expect_thrown(state_exception, failure::no_default_framebuffer);
+    native::background(4, 4, 0, 1, 1, 0x336699, 0x112233);
+    expect_no_exception();
+    EXPECT_EQ(gl.glGetError(), (GLenum)GL_NO_ERROR);
+    EXPECT_EQ(get_int(GL_READ_FRAMEBUFFER_BINDING), (GLint)host.fbo);
+    EXPECT_EQ(get_int(GL_DRAW_FRAMEBUFFER_BINDING), (GLint)host.fbo);
+    EXPECT_EQ(memory[0], 0xAB);
+    const std::vector<unsigned char> green = {0, 255, 0, 255};
+    EXPECT_EQ(host_read(host.fbo, GL_COLOR_ATTACHMENT0, 0, 0, 1, 1), green);
 }
 
 // A host may leave pack row length and skips set; the read still may not
