@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 # stays the one scripts/test.sh uses.
 sh scripts/ensure-packages.sh \
     build-essential cmake pkg-config openjdk-17-jdk libgtest-dev \
-    libx11-dev libgl-dev libegl-dev libgl1-mesa-dri xvfb x11-utils \
+    libx11-dev libgl-dev libegl-dev libgl1-mesa-dri libpng-dev xvfb x11-utils \
     junit5 libjogl2-java libjogl2-jni
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2 --target ombrel-demo

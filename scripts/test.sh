@@ -7,7 +7,7 @@ set -e
 cd "$(dirname "$0")/.."
 sh scripts/ensure-packages.sh \
     build-essential cmake pkg-config openjdk-17-jdk libgtest-dev libbenchmark-dev \
-    libx11-dev libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri xvfb xauth x11-utils \
+    libx11-dev libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libpng-dev xvfb xauth x11-utils \
     junit5 libjogl2-java libjogl2-jni clang-14 libclang-rt-14-dev \
     maven libmaven-install-plugin-java libmaven-compiler-plugin-java libmaven-resources-plugin-java
 sh tests/wine/run.sh
