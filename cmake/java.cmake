@@ -29,11 +29,15 @@ set(OMBREL_SHADERS
 file(GLOB OMBREL_JAVA_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/java/src/main/java/marlith/sdk/ui/render/*.java)
 
 # The manifest names the module (for users on the module path) and carries the
-# library version, which NativeGpu.load() also uses to name its extraction folder.
+# library version. NativeGpu reads the version from the resource ombrel-ui.version
+# instead (to name its extraction folder), since a package of a named module
+# does not see its jar's manifest.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/manifest.mf.in ${CMAKE_BINARY_DIR}/java/manifest.mf @ONLY)
+file(WRITE ${CMAKE_BINARY_DIR}/java/ombrel-ui.version "${PROJECT_VERSION}")
 add_jar(ombrel-ui-classes
   SOURCES ${OMBREL_JAVA_SOURCES}
   RESOURCES NAMESPACE "marlith/sdk/ui/render/shaders" ${OMBREL_SHADERS}
+            NAMESPACE "marlith/sdk/ui/render" ${CMAKE_BINARY_DIR}/java/ombrel-ui.version
   MANIFEST ${CMAKE_BINARY_DIR}/java/manifest.mf
   OUTPUT_DIR ${CMAKE_BINARY_DIR}/java)
 get_target_property(OMBREL_CLASSES_JAR ombrel-ui-classes JAR_FILE)

@@ -173,10 +173,13 @@ public final class NativeGpu {
         return loadedFrom = "java.library.path";
     }
 
-    /** The library version of this jar, from its manifest; "dev" for classes outside a jar. */
+    /** The library version of this jar, from its resource ombrel-ui.version; "dev" without one. */
     static String version() {
-        String version = NativeGpu.class.getPackage().getImplementationVersion();
-        return version != null ? version : "dev";
+        try (InputStream in = NativeGpu.class.getResourceAsStream("ombrel-ui.version")) {
+            return in != null ? new String(in.readAllBytes(), StandardCharsets.UTF_8).trim() : "dev";
+        } catch (IOException e) {
+            throw new UncheckedIOException("Cannot read ombrel-ui.version", e);
+        }
     }
 
     // A stale library (an older build on java.library.path, say) fails here, at load, rather than
