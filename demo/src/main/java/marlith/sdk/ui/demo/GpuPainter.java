@@ -1,10 +1,12 @@
 package marlith.sdk.ui.demo;
 
+import java.util.EnumMap;
 import java.util.HashMap;
 import java.util.Map;
 import marlith.sdk.ui.render.CommandBuffer;
 import marlith.sdk.ui.render.Corners;
 import marlith.sdk.ui.render.Glass;
+import marlith.sdk.ui.render.GlyphAtlas;
 import marlith.sdk.ui.render.NativeGpu;
 
 /**
@@ -18,12 +20,11 @@ import marlith.sdk.ui.render.NativeGpu;
  * instead of adding a second capture to it.
  */
 public final class GpuPainter implements Painter {
-    static final int GL_BACK = 0x0405;
     /** Corner smoothing of every rounded rectangle: a soft squircle. */
     private static final float SMOOTHING = 0.6f;
 
     private final CommandBuffer records = new CommandBuffer();
-    private final RunAtlas lines = new RunAtlas();
+    private final Map<Type, GlyphAtlas> atlases = new EnumMap<>(Type.class);
     private final Map<Float, Corners> smooth = new HashMap<>();
     private final Map<Float, Corners> round = new HashMap<>();
     private final Map<Material, Glass> glasses = new HashMap<>();
@@ -40,7 +41,6 @@ public final class GpuPainter implements Painter {
         this.my = my;
         submitted = 0;
         records.clear();
-        lines.frameStarted();
         glass = frosted = false;
     }
 
@@ -51,7 +51,7 @@ public final class GpuPainter implements Painter {
     }
 
     private void flush() {
-        records.submit(0, GL_BACK, width, height, width, height, frosted ? Scene.BLUR : 0f, mx, my);
+        records.submit(0, NativeGpu.GL_BACK, width, height, width, height, frosted ? Scene.BLUR : 0f, mx, my);
         submitted += records.count();
         records.clear();
         glass = frosted = false;
@@ -59,7 +59,7 @@ public final class GpuPainter implements Painter {
 
     /** Deletes the text atlas textures. */
     public void delete() {
-        lines.delete();
+        for (GlyphAtlas atlas : atlases.values()) atlas.close();
     }
 
     @Override
@@ -109,15 +109,10 @@ public final class GpuPainter implements Painter {
         records.popClip();
     }
 
-    // One record per line, at a whole-pixel pen position so that the atlas texels lie on the
-    // screen's pixels.
+    // One record per line from the type's atlas, which keeps whole lines.
     @Override
     public void text(String text, float x, float baseline, Type type, int argb) {
-        int pen = Math.round(x), base = Math.round(baseline);
-        for (RunAtlas.Run r : lines.runs(type, text)) {
-            records.glyph(pen + r.dx(), base + r.dy(), r.width(), r.height(), r.texture(), r.u0(), r.v0(), r.u1(),
-                    r.v1(), argb);
-        }
+        records.text(atlases.computeIfAbsent(type, Type::atlas), x, baseline, text, argb);
     }
 
     // Smoothed corners, except where the corners meet (circles and pill ends), which stay round.

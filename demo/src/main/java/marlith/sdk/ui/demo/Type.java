@@ -5,6 +5,7 @@ import java.awt.FontMetrics;
 import java.awt.Graphics2D;
 import java.awt.RenderingHints;
 import java.awt.image.BufferedImage;
+import marlith.sdk.ui.render.GlyphAtlas;
 
 /**
  * The text styles of the scene. Both painters draw with these fonts and measure with these
@@ -18,6 +19,9 @@ public enum Type {
     TITLE(Font.BOLD, 19),
     HEADLINE(Font.BOLD, 26),
     DISPLAY(Font.BOLD, 38);
+
+    /** The characters the scene's text uses; others are rasterised when first drawn. */
+    static final String CHARACTERS = GlyphAtlas.PRINTABLE_ASCII + "·×—•…°";
 
     final Font font;
     final FontMetrics metrics;
@@ -34,6 +38,12 @@ public enum Type {
     static void applyHints(Graphics2D g) {
         g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING, RenderingHints.VALUE_TEXT_ANTIALIAS_ON);
         g.setRenderingHint(RenderingHints.KEY_FRACTIONALMETRICS, RenderingHints.VALUE_FRACTIONALMETRICS_OFF);
+    }
+
+    /** A glyph atlas of this type with the same hints, for the GPU painter. */
+    GlyphAtlas atlas() {
+        return new GlyphAtlas(font, RenderingHints.VALUE_TEXT_ANTIALIAS_ON, RenderingHints.VALUE_FRACTIONALMETRICS_OFF,
+                CHARACTERS, GlyphAtlas.DEFAULT_PAGE_SIZE);
     }
 
     int width(String text) {

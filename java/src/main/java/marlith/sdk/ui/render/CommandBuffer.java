@@ -3,7 +3,9 @@ package marlith.sdk.ui.render;
 import java.nio.ByteBuffer;
 import java.nio.ByteOrder;
 import java.nio.FloatBuffer;
+import java.util.ArrayList;
 import java.util.Arrays;
+import java.util.List;
 
 /**
  * Writes the command records that {@link NativeGpu#submit} draws: 64 floats per record in a direct
@@ -15,6 +17,11 @@ import java.util.Arrays;
  * shader can paint, narrowed to the open clips. Records that can paint nothing (zero alpha, or a
  * box outside the open clips) are left out. The buffer doubles when full; writing a record makes
  * no allocation otherwise. Not thread-safe.
+ *
+ * <p>A typical frame: {@link #clear()}, then the records in painting order (later records are drawn
+ * over earlier ones), then {@link #submit}. Glass shows the target as it was when the submit
+ * started; put a {@link #refreshBackdrop()} before glass that must show records drawn earlier in
+ * the same stream.
  */
 public final class CommandBuffer {
     public static final int RECORD_FLOATS = 64;
@@ -70,11 +77,15 @@ public final class CommandBuffer {
     private final float[] visible = new float[4 * (MAX_CLIP_DEPTH + 1)];
     private int clipDepth;
 
+    // Atlases whose line pages the records written since the last clear point into.
+    private final List<GlyphAtlas> atlases = new ArrayList<>();
+
     /** A buffer with room for 256 records before it first grows. */
     public CommandBuffer() {
         this(256);
     }
 
+    /** A buffer with room for {@code initialRecords} records (at least one) before it first grows. */
     public CommandBuffer(int initialRecords) {
         records = allocate(Math.max(1, initialRecords));
         clear();
@@ -85,13 +96,19 @@ public final class CommandBuffer {
         return count;
     }
 
-    /** Records written so far; replaced by a larger buffer when the writer grows. */
+    /**
+     * Records written so far, record 0 at index 0; replaced by a larger buffer when the writer
+     * grows. The native {@link NativeGpu#submit} reads records from the buffer's start whatever its
+     * position and limit, so neither needs setting.
+     */
     public FloatBuffer buffer() {
         return records;
     }
 
     /** Forgets every record and every open clip. */
     public void clear() {
+        for (GlyphAtlas atlas : atlases) atlas.release(this);
+        atlases.clear();
         count = 0;
         clipDepth = 0;
         visible[0] = -Float.MAX_VALUE;
@@ -101,18 +118,56 @@ public final class CommandBuffer {
     }
 
     /**
-     * Draws the records written so far into framebuffer {@code target} (see {@link
-     * NativeGpu#submit}). The records stay; call {@link #clear()} to start the next frame.
+     * Draws the records written so far into framebuffer {@code target}; see {@link
+     * NativeGpu#submit}, which this calls after checking the arguments. The records stay; call
+     * {@link #clear()} to start the next frame.
      *
-     * @throws IllegalStateException when a clip is still open
+     * @param target GL framebuffer to draw into: 0, the default framebuffer, for a window opened
+     *     with {@link NativeGpu#open(java.awt.Canvas)}, or an attached host's framebuffer object
+     * @param colorBuffer the target's colour buffer: {@link NativeGpu#GL_BACK} for the default
+     *     framebuffer, usually {@link NativeGpu#GL_COLOR_ATTACHMENT0} for a framebuffer object
+     * @param width target width in pixels, above 0
+     * @param height target height in pixels, above 0
+     * @param uiWidth width of the target in UI units, finite and above 0; equal to {@code width}
+     *     for one UI unit per pixel
+     * @param uiHeight height of the target in UI units, finite and above 0
+     * @param sigma blur strength of the backdrop that glass frosts, in target pixels, 0 to 32;
+     *     0.01 or less turns the blur off
+     * @param mx pointer x in UI units, for the sheen of glass; NaN when the pointer is outside
+     * @param my pointer y in UI units; NaN when the pointer is outside
+     * @throws IllegalArgumentException naming the first argument out of its range
+     * @throws IllegalStateException when a clip is still open, when called on another thread than
+     *     the one that opened the window with {@link NativeGpu#open(java.awt.Canvas)}, or when the
+     *     native call fails (not open, or a target GL cannot draw into: see {@link
+     *     NativeGpu#submit})
      */
     public void submit(int target, int colorBuffer, int width, int height, float uiWidth, float uiHeight,
             float sigma, float mx, float my) {
+        if (!(sigma >= 0f && sigma <= 32f)) throw new IllegalArgumentException("sigma must be 0 to 32: " + sigma);
+        if (width <= 0) throw new IllegalArgumentException("width must be above 0: " + width);
+        if (height <= 0) throw new IllegalArgumentException("height must be above 0: " + height);
+        if (!(uiWidth > 0f && uiWidth < Float.POSITIVE_INFINITY)) {
+            throw new IllegalArgumentException("uiWidth must be finite and above 0: " + uiWidth);
+        }
+        if (!(uiHeight > 0f && uiHeight < Float.POSITIVE_INFINITY)) {
+            throw new IllegalArgumentException("uiHeight must be finite and above 0: " + uiHeight);
+        }
         if (clipDepth != 0) throw new IllegalStateException(clipDepth + " clip(s) still open");
+        RenderSession.checkThread("CommandBuffer.submit");
         NativeGpu.submit(records, count, target, colorBuffer, width, height, uiWidth, uiHeight, sigma, mx, my);
     }
 
-    /** A filled rounded rectangle. */
+    /**
+     * A filled rounded rectangle. Positions and sizes are UI units, origin top-left, y down.
+     *
+     * @param x left edge
+     * @param y top edge
+     * @param w width
+     * @param h height
+     * @param corners corner radii and smoothing
+     * @param argb colour 0xAARRGGBB, straight alpha; alpha 0 writes no record
+     * @return this buffer
+     */
     public CommandBuffer fill(float x, float y, float w, float h, Corners corners, int argb) {
         begin(KIND_FILL, x, y, w, h, corners, argb);
         return commit(x - EDGE, y - EDGE, x + w + EDGE, y + h + EDGE);
@@ -121,7 +176,11 @@ public final class CommandBuffer {
     /**
      * The outline of a rounded rectangle, {@code width} wide. {@code alignment} places the band:
      * {@link #STROKE_INSIDE} (0) inside the edge, {@link #STROKE_CENTRED} on it, {@link
-     * #STROKE_OUTSIDE} (1) outside it.
+     * #STROKE_OUTSIDE} (1) outside it. The rectangle's parameters are those of {@link #fill}.
+     *
+     * @param width band width in UI units
+     * @param alignment 0 to 1, where the band lies across the edge
+     * @return this buffer
      */
     public CommandBuffer stroke(float x, float y, float w, float h, Corners corners, float width, float alignment,
             int argb) {
@@ -135,7 +194,15 @@ public final class CommandBuffer {
     /**
      * The soft shadow of a rounded rectangle: the shape moved by ({@code dx}, {@code dy}), grown by
      * {@code spread} and blurred with a Gaussian of sigma {@code blur} / 2, as CSS box shadows are.
-     * With {@code knockout} the caster's own area is left clear, for translucent casters.
+     * With {@code knockout} the caster's own area is left clear, for translucent casters. The
+     * caster's parameters are those of {@link #fill}.
+     *
+     * @param blur blur radius in UI units (CSS blur radius); the shadow reaches 1.5 of it past its edge
+     * @param spread growth of the shape in UI units; negative shrinks it
+     * @param dx offset to the right in UI units
+     * @param dy offset downwards in UI units
+     * @param knockout whether the caster's own, unmoved area stays clear
+     * @return this buffer
      */
     public CommandBuffer shadow(float x, float y, float w, float h, Corners corners, float blur, float spread,
             float dx, float dy, boolean knockout, int argb) {
@@ -150,7 +217,15 @@ public final class CommandBuffer {
         return commit(x + dx - out, y + dy - out, x + dx + w + out, y + dy + h + out);
     }
 
-    /** A glass panel showing the backdrop captured at the start of the submit or at the last refresh. */
+    /**
+     * A glass panel showing the target as it was captured at the start of the submit or at the
+     * last {@link #refreshBackdrop()}: records written before it in this buffer are not in that
+     * capture unless a refresh lies between them and the glass. The rectangle's parameters are
+     * those of {@link #fill}.
+     *
+     * @param style how the panel bends, frosts, tints and lights the backdrop
+     * @return this buffer
+     */
     public CommandBuffer glass(float x, float y, float w, float h, Corners corners, Glass style) {
         begin(KIND_GLASS, x, y, w, h, corners, 0xFF000000 | style.tint);
         record[SLOT_INK + 3] = clamp01(style.opacity);
@@ -171,7 +246,25 @@ public final class CommandBuffer {
     /**
      * A glyph: the atlas region (u0, v0)–(u1, v1) of texture {@code texture}, in normalised texture
      * coordinates with v = 0 at the first uploaded row, stretched over the rectangle (u0, v0 at its
-     * top-left corner). The atlas alpha is the coverage, the colour is {@code argb}.
+     * top-left corner). The atlas alpha is the coverage, the colour is {@code argb}. {@link #text}
+     * writes these from a {@link GlyphAtlas}.
+     *
+     * <p>{@link NativeGpu#upload} takes rows "lowest row first" in GL's terms: the first row in
+     * memory becomes texture row 0, which is v = 0 here and lands at the top of the quad. So an
+     * image uploaded top row first, as {@link NativeGpu#createTexture(java.awt.image.BufferedImage)}
+     * does, is drawn upright with v running from 0 to 1.
+     *
+     * @param x left edge of the quad in UI units
+     * @param y top edge of the quad
+     * @param w quad width
+     * @param h quad height
+     * @param texture GL name of the atlas texture
+     * @param u0 left edge of the region, 0 to 1 across the texture
+     * @param v0 top edge of the region, 0 at the texture's first uploaded row
+     * @param u1 right edge of the region
+     * @param v1 bottom edge of the region
+     * @param argb colour 0xAARRGGBB, straight alpha
+     * @return this buffer
      */
     public CommandBuffer glyph(float x, float y, float w, float h, int texture, float u0, float v0, float u1,
             float v1, int argb) {
@@ -182,7 +275,12 @@ public final class CommandBuffer {
     /**
      * An image: the region (u0, v0)–(u1, v1) of texture {@code texture}, laid out as for {@link
      * #glyph}, with its own straight RGBA colours, faded by {@code opacity} and clipped to the
-     * rounded corners.
+     * rounded corners. (0, 0, 1, 1) draws a whole texture made by {@link
+     * NativeGpu#createTexture(java.awt.image.BufferedImage)} upright.
+     *
+     * @param corners corner radii and smoothing the image is clipped to
+     * @param opacity 0 to 1; 0 writes no record
+     * @return this buffer
      */
     public CommandBuffer image(float x, float y, float w, float h, int texture, float u0, float v0, float u1,
             float v1, Corners corners, float opacity) {
@@ -204,19 +302,58 @@ public final class CommandBuffer {
         return commit(x, y, x + r[SLOT_RECT + 2], y + r[SLOT_RECT + 3]);
     }
 
-    /** Captures and blurs the target again, so that later glass shows what was drawn before. */
+    /**
+     * A text record per line, or per glyph (see {@link GlyphAtlas#cacheLines}), laid out by Java2D
+     * with the atlas's font: advances, and kerning and ligatures when the font's attributes ask
+     * for them. Needs the renderer open, as the atlas may rasterise and upload glyphs.
+     *
+     * @param atlas the font's glyphs
+     * @param x pen start in UI units, rounded to a whole unit so that atlas texels land on pixels
+     * @param baseline baseline y in UI units, rounded likewise
+     * @param text one line, drawn left to right; line breaks and tabs are not interpreted
+     * @param argb colour 0xAARRGGBB, straight alpha
+     * @return this buffer
+     * @throws IllegalStateException when the atlas is closed, or as {@link NativeGpu#createTexture}
+     *     and {@link NativeGpu#upload} do when the renderer is not open
+     */
+    public CommandBuffer text(GlyphAtlas atlas, float x, float baseline, String text, int argb) {
+        atlas.write(this, x, baseline, text, argb);
+        return this;
+    }
+
+    // The atlas keeps the line regions these records point into until the next clear.
+    void hold(GlyphAtlas atlas) {
+        atlases.add(atlas);
+    }
+
+    /**
+     * Captures and blurs the target again, so that later glass shows what was drawn before.
+     *
+     * @return this buffer
+     */
     public CommandBuffer refreshBackdrop() {
         Arrays.fill(record, 0f);
         record[SLOT_KIND] = KIND_REFRESH;
         return append();
     }
 
-    /** Opens a clip: until the matching {@link #popClip()} only the inside of this rounded rectangle is drawn. */
+    /**
+     * Opens a clip: until the matching {@link #popClip()} only the inside of this rounded
+     * rectangle is drawn. The rectangle's parameters are those of {@link #fill}.
+     *
+     * @return this buffer
+     * @throws IllegalStateException when {@link #MAX_CLIP_DEPTH} clips are open
+     */
     public CommandBuffer pushClip(float x, float y, float w, float h, Corners corners) {
         return pushClip(x, y, w, h, corners, 0f);
     }
 
-    /** A clip whose edge fades out over {@code feather} UI units more than the usual pixel. */
+    /**
+     * A clip whose edge fades out over {@code feather} UI units more than the usual pixel.
+     *
+     * @return this buffer
+     * @throws IllegalStateException when {@link #MAX_CLIP_DEPTH} clips are open
+     */
     public CommandBuffer pushClip(float x, float y, float w, float h, Corners corners, float feather) {
         if (clipDepth == MAX_CLIP_DEPTH) throw new IllegalStateException("more than " + MAX_CLIP_DEPTH + " clips open");
         begin(KIND_CLIP_PUSH, x, y, w, h, corners, 0);
@@ -232,7 +369,12 @@ public final class CommandBuffer {
         return append();
     }
 
-    /** Closes the most recent open clip. */
+    /**
+     * Closes the most recent open clip.
+     *
+     * @return this buffer
+     * @throws IllegalStateException when no clip is open
+     */
     public CommandBuffer popClip() {
         if (clipDepth == 0) throw new IllegalStateException("popClip without an open clip");
         clipDepth--;

@@ -1,6 +1,7 @@
 package marlith.sdk.ui.render;
 
 import java.awt.Canvas;
+import java.awt.image.BufferedImage;
 import java.io.File;
 import java.io.IOException;
 import java.io.InputStream;
@@ -48,6 +49,12 @@ public final class NativeGpu {
     /** Number of shader sources {@link #open} and {@link #attach} take. */
     public static final int SHADER_COUNT = 7;
 
+    /** The default framebuffer's back buffer: the colour buffer of target 0 in {@link #submit}. */
+    public static final int GL_BACK = 0x0405;
+
+    /** A framebuffer object's first colour attachment, the usual colour buffer of a host's FBO target. */
+    public static final int GL_COLOR_ATTACHMENT0 = 0x8CE0;
+
     /** Jar resource folder of the shader sources. */
     static final String SHADER_FOLDER = "/marlith/sdk/ui/render/shaders/";
 
@@ -65,29 +72,104 @@ public final class NativeGpu {
 
     // ---- native methods ----
 
-    /** Opens the renderer on {@code canvas} with a GL context of its own. */
+    /**
+     * Opens the renderer on {@code canvas} with a GL context of its own (GLX on Linux, WGL on
+     * Windows), current on the calling thread until {@link #close()}: every later call, {@link
+     * #close()} included, must come from this thread. {@link #open(Canvas)} is the same with the
+     * jar's JAWT path and shaders, and checks the thread of {@link CommandBuffer#submit}.
+     *
+     * <p>The Canvas must be displayable, that is in a window that was packed or shown; show the
+     * window before opening, since the context draws into the window the Canvas has then. Draw
+     * with target 0 and {@link #GL_BACK}, and present each frame with {@link #swap()}.
+     *
+     * @param canvas the AWT Canvas to draw into
+     * @param jawtPath file path of the JVM's JAWT library, as {@link #jawtPath()} gives it
+     * @param shaderData the seven shader sources, as {@link #shaderSources()} gives them
+     * @throws IllegalStateException "Renderer already open." when a renderer is open; "AWT Canvas
+     *     is not displayable." before the Canvas is in a displayable window; other fixed messages
+     *     when JAWT, the GL library or context, or a shader (with its GL info log) fails
+     */
     public static native void open(Canvas canvas, String jawtPath, String[] shaderData);
 
-    /** Size of the open window as width &lt;&lt; 32 | height; 0 when not open. */
+    /**
+     * Size in pixels of the client area of the window opened with {@link #open}, read from the
+     * window at each call, as width &lt;&lt; 32 | height; {@link #clientWidth()} and {@link
+     * #clientHeight()} unpack it.
+     *
+     * @return the packed size; 0 when nothing is open and in attached mode
+     */
     public static native long clientSize();
 
-    /** The library's protocol version, {@link #PROTOCOL_VERSION} for a matching library. */
+    /**
+     * The library's protocol version; answers at any time, also before anything is open.
+     *
+     * @return {@link #PROTOCOL_VERSION} for a library that matches this class
+     */
     public static native int protocolVersion();
 
-    /** Opens the renderer on the GL context the host has current on this thread. */
+    /**
+     * Opens the renderer on the GL context (3.3 or later) the host has current on this thread:
+     * attached mode. {@link #attach()} is the same with the jar's shaders. The renderer then
+     * draws into whatever framebuffer the host names in {@link #submit}, on whichever thread the
+     * host has made the context current, and leaves every piece of host GL state it touches as it
+     * found it. The host presents its frames itself.
+     *
+     * @param shaders the seven shader sources, as {@link #shaderSources()} gives them
+     * @throws IllegalStateException "Only one GPU backend is supported per process." when a
+     *     renderer is open; other fixed messages when the GL library, the context's version or a
+     *     shader fails
+     */
     public static native void attach(String[] shaders);
 
-    /** Paints the animated background into the default framebuffer's back buffer. */
+    /**
+     * Paints the animated background over the whole of the default framebuffer's back buffer
+     * (framebuffer 0, {@code GL_BACK}), without blending, whatever framebuffer is bound, also in
+     * attached mode. Its picture: a vertical gradient of {@code background} with three soft glows
+     * of {@code accent} that drift with {@code time}. Does nothing when the renderer is not open.
+     *
+     * @param width width of the painted area in pixels from the left edge, usually the window's
+     * @param height height of the painted area in pixels from the bottom edge, usually the window's
+     * @param time animation time in seconds; the glows move slowly with it
+     * @param grid whether faint pixel grid lines are drawn (every 32 and every 128 pixels, scaled
+     *     up for windows over 1080 pixels tall), dark palette only
+     * @param light the light palette (the gradient lightened towards white) when true; the dark
+     *     palette (the gradient as given, darkened at the bottom, with a vignette) when false
+     * @param background base colour 0xRRGGBB of the gradient; the top byte is ignored
+     * @param accent colour 0xRRGGBB of the glows; the top byte is ignored
+     */
     public static native void background(
             int width, int height, float time, boolean grid, boolean light, int background, int accent);
 
     /**
      * Draws {@code count} command records from {@code buffer} into framebuffer {@code target}.
+     * {@link CommandBuffer#submit} writes the buffer and checks the arguments first, with messages
+     * that name the argument; this call has only the fixed messages below.
      *
-     * @param colorBuffer the target's colour buffer, e.g. GL_BACK or GL_COLOR_ATTACHMENT0
-     * @param sigma blur strength of the backdrop in target pixels, 0 to 32
-     * @param mx pointer x in UI units
-     * @param my pointer y in UI units
+     * <p>Glass records show the target as it was at the start of this call, or at the last
+     * backdrop refresh record before them. In attached mode with the host's scissor test on,
+     * drawing stays inside the host's scissor box. The host's GL state is restored afterwards.
+     *
+     * @param buffer a direct FloatBuffer in the machine's byte order; record i is floats 64·i to
+     *     64·i + 63 counted from the buffer's start, whatever its position and limit
+     * @param count number of records, 0 or more; the buffer's capacity must hold them
+     * @param target GL name of the framebuffer to draw into; 0 is the default framebuffer
+     * @param colorBuffer the target's colour buffer to capture and draw into: {@link #GL_BACK} for
+     *     the default framebuffer, for example {@link #GL_COLOR_ATTACHMENT0} for a framebuffer object
+     * @param width target width in pixels, above 0
+     * @param height target height in pixels, above 0
+     * @param uiWidth width of the target in UI units, above 0; records are in UI units
+     * @param uiHeight height of the target in UI units, above 0
+     * @param sigma blur strength of the backdrop in target pixels, 0 to 32; 0.01 or less, or NaN,
+     *     turns the blur off
+     * @param mx pointer x in UI units, where the sheen of glass follows the pointer; NaN when the
+     *     pointer is outside, which shows no sheen
+     * @param my pointer y in UI units; NaN when the pointer is outside
+     * @throws IllegalStateException "Renderer is not initialized" when nothing is open; "Invalid
+     *     draw buffer or framebuffer parameters" for a heap buffer, too small a buffer, a negative
+     *     count, sigma outside 0 to 32, or a size of 0 or less; "Unbalanced shaped clip pop",
+     *     "Shaped clip depth exceeds 32" or "Unbalanced shaped clip pushes" for clips that do not
+     *     balance; "Resolve MSAA to a single-sample framebuffer before drawing UI" for a
+     *     multisampled target. A refused call draws nothing and makes no GL call
      */
     public static native void submit(
             FloatBuffer buffer,
@@ -102,31 +184,101 @@ public final class NativeGpu {
             float mx,
             float my);
 
-    /** Creates an RGBA8 texture and returns its GL name. */
+    /**
+     * Creates an RGBA8 texture for text and image records, linearly filtered and clamped at its
+     * edges, its contents undefined until {@link #upload}. The texture is the caller's: {@link
+     * #deleteTexture} deletes it, {@link #close()} does not (though closing a window destroys its
+     * context and every texture with it). {@link #createTexture(BufferedImage)} makes one from an
+     * image.
+     *
+     * @param width width in texels, above 0
+     * @param height height in texels, above 0
+     * @return the texture's GL name, for the texture slot of text and image records
+     * @throws IllegalStateException "Invalid texture creation" for a size of 0 or less or when the
+     *     renderer is not open
+     */
     public static native int createTexture(int width, int height);
 
-    /** Copies RGBA bytes, lowest row first, into a rectangle of a texture. */
+    /**
+     * Copies RGBA bytes into a rectangle of a texture. The bytes are R, G, B, A per texel,
+     * straight (not premultiplied) alpha, rows packed without gaps, read from the buffer's start
+     * whatever its position. Rows come in GL's order, "lowest row first": the first row in memory
+     * becomes texture row {@code y}, and texture row 0 is v = 0 of text and image records, the
+     * top of their quads. So an image uploaded top row first is drawn upright; {@link
+     * #upload(int, int, int, BufferedImage)} does that from an image.
+     *
+     * @param texture a texture made by {@link #createTexture}
+     * @param x left texel column of the rectangle
+     * @param y first texel row of the rectangle, 0 being the row records show at v = 0
+     * @param width width in texels, above 0
+     * @param height height in texels, above 0
+     * @param pixels a direct ByteBuffer of at least width × height × 4 bytes
+     * @throws IllegalStateException "Invalid texture upload buffer" for a size of 0 or less, a heap
+     *     buffer or too few bytes
+     */
     public static native void upload(int texture, int x, int y, int width, int height, ByteBuffer pixels);
 
-    /** Deletes a texture made by {@link #createTexture}. */
+    /**
+     * Deletes a texture made by {@link #createTexture}; 0 and names that are no texture are ignored.
+     *
+     * @param texture the texture's GL name
+     */
     public static native void deleteTexture(int texture);
 
-    /** Reads the back buffer's bottom-left rectangle as RGBA bytes, lowest row first. */
+    /**
+     * Reads the bottom-left {@code width} × {@code height} pixels of the default framebuffer's back
+     * buffer (framebuffer 0, whatever framebuffer is bound, also in attached mode) as RGBA bytes,
+     * lowest row first: the window's bottom row comes first. Read after drawing a frame and before
+     * {@link #swap()}: once presented, the back buffer's contents are undefined. The bytes are
+     * written from the buffer's start whatever its position. {@link #readImage} gives an image.
+     *
+     * @param width width in pixels; 0 reads nothing
+     * @param height height in pixels
+     * @param pixels a direct ByteBuffer of at least width × height × 4 bytes
+     * @throws IllegalStateException "Screenshot buffer is too small" for a heap buffer or too few
+     *     bytes
+     */
     public static native void readPixels(int width, int height, ByteBuffer pixels);
 
-    /** Presents the window's back buffer. */
+    /**
+     * Presents the back buffer of the window opened with {@link #open}, after which its contents
+     * are undefined. Does nothing when nothing is open; in attached mode the host presents (on
+     * Windows this call then fails with "SwapBuffers failed").
+     */
     public static native void swap();
 
-    /** GL_RENDERER of the current context. */
+    /**
+     * GL_RENDERER of the context current on this thread.
+     *
+     * @return the renderer's name, "unknown renderer" when no context is current or no GL library
+     *     was ever loaded
+     */
     public static native String rendererString();
 
-    /** GL_VERSION of the current context. */
+    /**
+     * GL_VERSION of the context current on this thread.
+     *
+     * @return the version string, "unknown OpenGL version" when no context is current or no GL
+     *     library was ever loaded
+     */
     public static native String contextInfo();
 
-    /** One pending GL error code, 0 when there is none or the renderer is not open. */
+    /**
+     * One pending GL error of the current context. The renderer never reads GL errors itself;
+     * errors GL raises during its calls (for example for a texture larger than GL allows) stay for
+     * this call.
+     *
+     * @return the error code, 0 when there is none or the renderer is not open
+     */
     public static native int glError();
 
-    /** Releases everything the renderer holds; safe at any time. */
+    /**
+     * Releases everything the renderer holds: its GPU objects, the window's context and the
+     * Canvas. Safe at any time; does nothing when nothing is open. Call it on the renderer's
+     * thread. Textures made by {@link #createTexture} are not deleted; in attached mode they stay
+     * in the host's context. Closing the {@link RenderSession} that {@link #open(Canvas)} or {@link
+     * #attach()} returned calls this.
+     */
     public static native void close();
 
     // ---- loading ----
@@ -327,5 +479,104 @@ public final class NativeGpu {
     static String jawtPath(String javaHome, String osName) {
         if (osName.toLowerCase(Locale.ROOT).startsWith("windows")) return javaHome + "\\bin\\jawt.dll";
         return javaHome + "/lib/libjawt.so";
+    }
+
+    // ---- conveniences over the native methods ----
+
+    /**
+     * Opens the renderer on {@code canvas} as {@link #open(Canvas, String, String[])} does, with
+     * this JVM's JAWT library and the jar's shaders, and returns the session that closes it.
+     * The calling thread becomes the renderer's: {@link CommandBuffer#submit} refuses others.
+     *
+     * @param canvas a Canvas in a window that is shown (it must be displayable; showing the window
+     *     first gives the context the window it keeps)
+     * @return the open session; close it (try-with-resources) to close the renderer
+     * @throws IllegalStateException when the Canvas is not displayable, or as the native open does
+     */
+    public static RenderSession open(Canvas canvas) {
+        if (!canvas.isDisplayable()) {
+            throw new IllegalStateException("the Canvas is not displayable: add it to a window and show the window"
+                    + " before open");
+        }
+        open(canvas, jawtPath(), shaderSources());
+        return RenderSession.opened(false);
+    }
+
+    /**
+     * Attaches to the GL context the host has current on this thread, as {@link #attach(String[])}
+     * does, with the jar's shaders.
+     *
+     * @return the open session; closing it calls {@link #close()}
+     * @throws IllegalStateException as the native attach does
+     */
+    public static RenderSession attach() {
+        attach(shaderSources());
+        return RenderSession.opened(true);
+    }
+
+    /**
+     * Width in pixels of the window opened with {@link #open}; 0 when none is open. Each call asks
+     * the window; where width and height must come from the same moment (a window being
+     * resized), unpack one {@link #clientSize()} instead.
+     *
+     * @return the client area's width
+     */
+    public static int clientWidth() {
+        return (int) (clientSize() >>> 32);
+    }
+
+    /**
+     * Height in pixels of the window opened with {@link #open}; 0 when none is open.
+     *
+     * @return the client area's height
+     */
+    public static int clientHeight() {
+        return (int) clientSize();
+    }
+
+    /**
+     * Creates a texture holding {@code image}, converted once from any image type to straight
+     * RGBA in sRGB, top row first, so that an image record with the region (0, 0, 1, 1) draws it
+     * upright.
+     *
+     * @param image the picture
+     * @return the texture's GL name; the caller deletes it with {@link #deleteTexture}
+     * @throws IllegalStateException as {@link #createTexture(int, int)} does
+     */
+    public static int createTexture(BufferedImage image) {
+        int texture = createTexture(image.getWidth(), image.getHeight());
+        upload(texture, 0, 0, image);
+        return texture;
+    }
+
+    /**
+     * Replaces a rectangle of a texture made by {@link #createTexture(BufferedImage)} with
+     * {@code image}, converted as that does; pass {@code picture.getSubimage(...)} to update a
+     * part of a picture.
+     *
+     * @param texture the texture's GL name
+     * @param x left texel column the image's left column goes to
+     * @param y texel row the image's top row goes to, counted from the top of the picture
+     * @param image the new pixels
+     * @throws IllegalStateException as {@link #upload(int, int, int, int, int, ByteBuffer)} does
+     */
+    public static void upload(int texture, int x, int y, BufferedImage image) {
+        upload(texture, x, y, image.getWidth(), image.getHeight(), Pixels.rgba(image));
+    }
+
+    /**
+     * The bottom-left {@code width} × {@code height} pixels of the default framebuffer's back
+     * buffer as an image, top row first; see {@link #readPixels} for when to read. Alpha is
+     * dropped, as the window shows colour only.
+     *
+     * @param width width in pixels, above 0
+     * @param height height in pixels, above 0
+     * @return the pixels, TYPE_INT_RGB
+     * @throws IllegalStateException as {@link #readPixels} does
+     */
+    public static BufferedImage readImage(int width, int height) {
+        ByteBuffer rgba = ByteBuffer.allocateDirect(Math.multiplyExact(Math.multiplyExact(width, height), 4));
+        readPixels(width, height, rgba);
+        return Pixels.image(rgba, width, height);
     }
 }
