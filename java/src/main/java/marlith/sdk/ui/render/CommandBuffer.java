@@ -66,6 +66,13 @@ public final class CommandBuffer {
      */
     static final float EDGE = 2f;
 
+    /**
+     * Where a pointer outside the UI is sent: far enough that the glass sheen around it is 0
+     * everywhere. The glass shader has no NaN test, and a NaN pointer would put out its rim
+     * light along with the sheen.
+     */
+    static final float POINTER_OUTSIDE = -1e9f;
+
     /** A shadow's blur reaches 1.5 blur radii (3 sigma) past its edge. */
     static final float SHADOW_REACH = 1.5f;
 
@@ -133,7 +140,8 @@ public final class CommandBuffer {
      * @param uiHeight height of the target in UI units, finite and above 0
      * @param sigma blur strength of the backdrop that glass frosts, in target pixels, 0 to 32;
      *     0.01 or less turns the blur off
-     * @param mx pointer x in UI units, for the sheen of glass; NaN when the pointer is outside
+     * @param mx pointer x in UI units, for the sheen of glass; NaN when the pointer is outside,
+     *     which this passes on as a point far outside, so glass shows no sheen
      * @param my pointer y in UI units; NaN when the pointer is outside
      * @throws IllegalArgumentException naming the first argument out of its range
      * @throws IllegalStateException when a clip is still open, when called on another thread than
@@ -154,6 +162,7 @@ public final class CommandBuffer {
         }
         if (clipDepth != 0) throw new IllegalStateException(clipDepth + " clip(s) still open");
         RenderSession.checkThread("CommandBuffer.submit");
+        if (Float.isNaN(mx) || Float.isNaN(my)) mx = my = POINTER_OUTSIDE;
         NativeGpu.submit(records, count, target, colorBuffer, width, height, uiWidth, uiHeight, sigma, mx, my);
     }
 

@@ -125,7 +125,9 @@ public final class NativeGpu {
      * Paints the animated background over the whole of the default framebuffer's back buffer
      * (framebuffer 0, {@code GL_BACK}), without blending, whatever framebuffer is bound, also in
      * attached mode. Its picture: a vertical gradient of {@code background} with three soft glows
-     * of {@code accent} that drift with {@code time}. Does nothing when the renderer is not open.
+     * of {@code accent} that drift with {@code time}. Does nothing when the renderer is not open,
+     * and when the current context has no complete default framebuffer (an attached host drawing
+     * offscreen); then draw a background of your own into the host's framebuffer.
      *
      * @param width width of the painted area in pixels from the left edge, usually the window's
      * @param height height of the painted area in pixels from the bottom edge, usually the window's
@@ -161,12 +163,13 @@ public final class NativeGpu {
      * @param uiHeight height of the target in UI units, above 0
      * @param sigma blur strength of the backdrop in target pixels, 0 to 32; 0.01 or less, or NaN,
      *     turns the blur off
-     * @param mx pointer x in UI units, where the sheen of glass follows the pointer; NaN when the
-     *     pointer is outside, which shows no sheen
-     * @param my pointer y in UI units; NaN when the pointer is outside
+     * @param mx pointer x in UI units, where the sheen of glass follows the pointer; for a pointer
+     *     outside the UI pass a point far outside, such as -1e9 (not NaN, which puts out the rim
+     *     light of glass too; {@link CommandBuffer#submit} takes NaN and does this)
+     * @param my pointer y in UI units
      * @throws IllegalStateException "Renderer is not initialized" when nothing is open; "Invalid
-     *     draw buffer or framebuffer parameters" for a heap buffer, too small a buffer, a negative
-     *     count, sigma outside 0 to 32, or a size of 0 or less; "Unbalanced shaped clip pop",
+     *     draw buffer or framebuffer parameters" for a heap buffer, a buffer not in the machine's
+     *     byte order, too small a buffer, a negative count, sigma outside 0 to 32, or a size of 0 or less; "Unbalanced shaped clip pop",
      *     "Shaped clip depth exceeds 32" or "Unbalanced shaped clip pushes" for clips that do not
      *     balance; "Resolve MSAA to a single-sample framebuffer before drawing UI" for a
      *     multisampled target. A refused call draws nothing and makes no GL call
@@ -236,7 +239,9 @@ public final class NativeGpu {
      * @param height height in pixels
      * @param pixels a direct ByteBuffer of at least width × height × 4 bytes
      * @throws IllegalStateException "Screenshot buffer is too small" for a heap buffer or too few
-     *     bytes
+     *     bytes; "Screenshot buffer is read-only" for a read-only buffer; "The context has no
+     *     complete default framebuffer" when there is nothing to read (an attached host drawing
+     *     offscreen: read its framebuffer with GL instead)
      */
     public static native void readPixels(int width, int height, ByteBuffer pixels);
 
