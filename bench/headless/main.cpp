@@ -389,8 +389,10 @@ int run(const Options &o) {
     if (!failure.empty()) die("floor: " + failure);
     if (timer_bits() > 0) glGenQueries(1, &timer);
     std::string gl = renderer();
+    mkdir(o.out.c_str(), 0777);
     if (o.png) mkdir((o.out + "/png").c_str(), 0777);
     std::ofstream csv(o.out + "/results.csv", std::ios::app);
+    if (!csv) die("cannot write " + o.out + "/results.csv");
     for (int round = 1; round <= o.rounds; ++round)
         for (size_t i = 0; i < o.configs.size(); ++i)
             run_config(o, o.configs[i], (int)i, round, csv, gl);
