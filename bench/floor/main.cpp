@@ -12,6 +12,7 @@
 // contestant, run with the minimal shaders of bench/limit.
 #include "pipeline.h"
 #include "png.h"
+#include "runs.h"
 #include "window.h"
 
 #include <algorithm>
@@ -20,7 +21,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <time.h>
 
 namespace {
 
@@ -30,30 +30,12 @@ constexpr int min_frames = 5;
 constexpr int max_frames = 240;
 constexpr int picture_frame = 90;
 
-struct Config {
-    int n, g;
-    float sigma;
-};
-
 struct Options {
     std::string name = "floor", shaders, out = "/dev/stdout", png, stages;
     int width = 1280, height = 720, round = 0;
     double budget = 1.0;
     std::vector<Config> configs;
 };
-
-std::vector<Config> parse_configs(const char *text) {
-    std::vector<Config> configs;
-    for (const char *p = text; *p;) {
-        Config c;
-        int used = 0;
-        if (sscanf(p, "%d:%d:%f%n", &c.n, &c.g, &c.sigma, &used) != 3) break;
-        configs.push_back(c);
-        p += used;
-        if (*p == ',') ++p;
-    }
-    return configs;
-}
 
 bool parse(int argc, char **argv, Options *o) {
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -124,19 +106,6 @@ class Scene {
     std::vector<scene::Shape> shapes;
     std::vector<Record> records, glass;
 };
-
-double percentile(std::vector<double> v, double q) {
-    std::sort(v.begin(), v.end());
-    size_t rank = (size_t)(q * (double)v.size() + 0.999999);
-    return v[std::min(v.size(), std::max<size_t>(rank, 1)) - 1];
-}
-
-// CPU time of the whole process (all llvmpipe threads) in ms.
-double cpu_ms() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return (double)t.tv_sec * 1e3 + (double)t.tv_nsec / 1e6;
-}
 
 struct Times {
     std::vector<double> wall;

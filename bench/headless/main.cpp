@@ -15,6 +15,7 @@
 // the EGL platform, the GL renderer and version and the timer query bits.
 #include "../floor/pipeline.h"
 #include "../floor/png.h"
+#include "../floor/runs.h"
 #include "context.h"
 #include "entry-points.h"
 #include "fake-jni.h"
@@ -28,7 +29,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <time.h>
 
 namespace {
 
@@ -40,11 +40,6 @@ constexpr int picture_frame = 90;
 constexpr const char *shader_files[7] = {"fullscreen.vert", "background.frag", "blur.frag",
                                          "record.vert",     "glass.frag",      "shape.frag",
                                          "text.frag"};
-
-struct Config {
-    int n, g;
-    float sigma;
-};
 
 struct Options {
     std::string from, out;
@@ -85,19 +80,6 @@ GLuint timer;
 [[noreturn]] void die(const std::string &what) {
     fprintf(stderr, "ombrel-headless: %s\n", what.c_str());
     exit(1);
-}
-
-std::vector<Config> parse_configs(const char *text) {
-    std::vector<Config> configs;
-    for (const char *p = text; *p;) {
-        Config c;
-        int used = 0;
-        if (sscanf(p, "%d:%d:%f%n", &c.n, &c.g, &c.sigma, &used) != 3) break;
-        configs.push_back(c);
-        p += used;
-        if (*p == ',') ++p;
-    }
-    return configs;
 }
 
 bool set_option(Options *o, const char *key, const char *value) {
@@ -239,12 +221,6 @@ struct Contestant {
 const Contestant contestants[2] = {{"headless-ombrel", ours_frame},
                                    {"headless-floor", floor_frame}};
 
-double cpu_ms() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return (double)t.tv_sec * 1e3 + (double)t.tv_nsec / 1e6;
-}
-
 double ms_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
@@ -283,12 +259,6 @@ Times measure(const Contestant &c, Scene *s, const Options &o) {
     }
     t.cpu = (cpu_ms() - first_cpu) / (double)t.wall.size();
     return t;
-}
-
-double percentile(std::vector<double> v, double q) {
-    std::sort(v.begin(), v.end());
-    size_t rank = (size_t)(q * (double)v.size() + 0.999999);
-    return v[std::min(v.size(), std::max<size_t>(rank, 1)) - 1];
 }
 
 std::string config_name(const Scene &s) {
