@@ -186,6 +186,26 @@ class CommandBufferTest {
         assertThrows(IllegalStateException.class, commands::popClip);
     }
 
+    // Checked before the native call, so the library need not be loaded.
+    @Test
+    void submitNamesTheArgumentOutOfRange() {
+        CommandBuffer commands = new CommandBuffer();
+        commands.fill(0, 0, 10, 10, Corners.NONE, 0xFFFFFFFF);
+        float nan = Float.NaN, inf = Float.POSITIVE_INFINITY;
+        Object[][] cases = {
+            {"sigma", 100, 100, 100f, 100f, 32.5f}, {"sigma", 100, 100, 100f, 100f, -1f},
+            {"sigma", 100, 100, 100f, 100f, nan}, {"width", 0, 100, 100f, 100f, 0f},
+            {"height", 100, -5, 100f, 100f, 0f}, {"uiWidth", 100, 100, 0f, 100f, 0f},
+            {"uiWidth", 100, 100, nan, 100f, 0f}, {"uiHeight", 100, 100, 100f, inf, 0f},
+            {"uiHeight", 100, 100, 100f, -1f, 0f},
+        };
+        for (Object[] c : cases) {
+            IllegalArgumentException refused = assertThrows(IllegalArgumentException.class, () -> commands.submit(0,
+                    NativeGpu.GL_BACK, (int) c[1], (int) c[2], (float) c[3], (float) c[4], (float) c[5], 0, 0));
+            assertTrue(refused.getMessage().startsWith(c[0] + " "), refused.getMessage());
+        }
+    }
+
     @Test
     void recordsThatCannotPaintAreLeftOut() {
         CommandBuffer commands = new CommandBuffer();

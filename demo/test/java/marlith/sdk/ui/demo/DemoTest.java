@@ -7,11 +7,20 @@ import java.awt.Canvas;
 import java.awt.Color;
 import java.awt.Dimension;
 import java.awt.EventQueue;
+import java.awt.Font;
 import java.awt.Frame;
 import java.awt.Graphics2D;
+import java.awt.RenderingHints;
 import java.awt.Toolkit;
+import java.awt.font.TextAttribute;
 import java.awt.image.BufferedImage;
 import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.List;
+import java.util.Map;
+import marlith.sdk.ui.render.CommandBuffer;
+import marlith.sdk.ui.render.Corners;
+import marlith.sdk.ui.render.GlyphAtlas;
 import marlith.sdk.ui.render.NativeGpu;
 import javax.imageio.ImageIO;
 import org.junit.jupiter.api.Test;
@@ -78,19 +87,7 @@ class DemoTest {
         }
         g.dispose();
 
-        NativeGpu.load();
-        Frame window = new Frame("text records");
-        Canvas canvas = new Canvas();
-        EventQueue.invokeAndWait(() -> {
-            canvas.setPreferredSize(new Dimension(WIDTH, HEIGHT));
-            canvas.setIgnoreRepaint(true);
-            window.add(canvas);
-            window.pack();
-            window.setVisible(true);
-        });
-        Toolkit.getDefaultToolkit().sync();
-        try {
-            NativeGpu.open(canvas, NativeGpu.jawtPath(), NativeGpu.shaderSources());
+        inWindow(() -> {
             GpuPainter painter = new GpuPainter();
             try {
                 for (int frame = 0; frame < 2; frame++) {
@@ -113,6 +110,76 @@ class DemoTest {
             } finally {
                 painter.delete();
             }
+        });
+    }
+
+    /**
+     * The library's glyph atlas beyond what the demo asks of it, against Java2D's drawString of
+     * the same strings with the atlas's hints: glyph by glyph on pages far smaller than the text,
+     * so that the atlas adds page after page; kerning and ligatures; fractional metrics and the
+     * font's own anti-aliasing table; characters outside the prepared set; more new lines in one
+     * frame than the line pages may hold while the buffer holds them, drawn glyph by glyph
+     * instead; and a second frame, after which the line pages start over.
+     */
+    @Test
+    void glyphAtlasShowsWhatJava2DDraws() throws Exception {
+        Font kerned = new Font(Font.SERIF, Font.ITALIC, 30).deriveFont(
+                Map.of(TextAttribute.KERNING, TextAttribute.KERNING_ON, TextAttribute.LIGATURES, TextAttribute.LIGATURES_ON));
+        String[] words = {"AVATAR Wave To ffi fl", "Typography: Å É Ø ß ✓ € 漢字"};
+        List<String> lines = new ArrayList<>();
+        for (int i = 0; i < 20; i++) lines.add("line " + i + ": the quick brown fox jumps over the lazy dog");
+        BufferedImage expected = new BufferedImage(WIDTH, HEIGHT, BufferedImage.TYPE_INT_RGB);
+        inWindow(() -> {
+            try (GlyphAtlas glyphs = new GlyphAtlas(kerned, RenderingHints.VALUE_TEXT_ANTIALIAS_ON,
+                         RenderingHints.VALUE_FRACTIONALMETRICS_ON, "", 64).cacheLines(false);
+                 GlyphAtlas plain = new GlyphAtlas(new Font(Font.SANS_SERIF, Font.PLAIN, 20),
+                         RenderingHints.VALUE_TEXT_ANTIALIAS_GASP, RenderingHints.VALUE_FRACTIONALMETRICS_OFF, "abc", 64)) {
+                Graphics2D g = expected.createGraphics();
+                glyphs.applyHints(g);
+                g.setFont(glyphs.font());
+                g.setColor(Color.WHITE);
+                for (int i = 0; i < words.length; i++) g.drawString(words[i], 20, 45 + 40 * i);
+                plain.applyHints(g);
+                g.setFont(plain.font());
+                g.setColor(new Color(0xB0FFC04A, true));
+                for (int i = 0; i < lines.size(); i++) g.drawString(lines.get(i), 20, 140 + 22 * i);
+                g.dispose();
+                CommandBuffer records = new CommandBuffer();
+                for (int frame = 0; frame < 2; frame++) {
+                    records.clear();
+                    records.fill(0, 0, WIDTH, HEIGHT, Corners.NONE, 0xFF000000);
+                    for (int i = 0; i < words.length; i++) records.text(glyphs, 20.4f, 45 + 40 * i, words[i], 0xFFFFFFFF);
+                    for (int i = 0; i < lines.size(); i++) {
+                        records.text(plain, 20, 140 + 22 * i, lines.get(i), 0xB0FFC04A);
+                    }
+                    records.submit(0, NativeGpu.GL_BACK, WIDTH, HEIGHT, WIDTH, HEIGHT, 0, Float.NaN, Float.NaN);
+                    assertMatches(expected, WindowRun.readBack(WIDTH, HEIGHT), "frame " + frame);
+                    NativeGpu.swap();
+                }
+            }
+        });
+    }
+
+    interface Drawing {
+        void run() throws Exception;
+    }
+
+    // Runs `drawing` with the renderer open on a WIDTH x HEIGHT window, then closes both.
+    private static void inWindow(Drawing drawing) throws Exception {
+        NativeGpu.load();
+        Frame window = new Frame("text records");
+        Canvas canvas = new Canvas();
+        EventQueue.invokeAndWait(() -> {
+            canvas.setPreferredSize(new Dimension(WIDTH, HEIGHT));
+            canvas.setIgnoreRepaint(true);
+            window.add(canvas);
+            window.pack();
+            window.setVisible(true);
+        });
+        Toolkit.getDefaultToolkit().sync();
+        try {
+            NativeGpu.open(canvas, NativeGpu.jawtPath(), NativeGpu.shaderSources());
+            drawing.run();
         } finally {
             NativeGpu.close();
             EventQueue.invokeAndWait(window::dispose);
