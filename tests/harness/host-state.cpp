@@ -307,6 +307,8 @@ void scene_make(HostScene *s, Profile profile, bool has_default_framebuffer) {
     // let a fuzzed target name draw into it.
     for (GLuint &t : s->textures)
         t = texture_only(host_target(4, 4, 1, 0, 1, 1));
+    // Samplers that make every texture incomplete: drawn through them, a
+    // texture reads as black, so a pass that leaves them bound shows.
     gl.glGenSamplers(2, s->samplers);
     for (GLuint sampler : s->samplers)
         gl.glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);

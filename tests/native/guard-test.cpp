@@ -65,39 +65,13 @@ bool coin(std::mt19937 &rng) {
     return rng() & 1;
 }
 
+// The shared host scene, plus a cube map texture on unit 0, which no pass may
+// disturb either.
 void GuardTest::make_objects() {
-    scene.compat = profile() == Profile::compat;
-    scene.has_default_framebuffer = true;
-    scene.clip_count = std::min(get_int(GL_MAX_CLIP_DISTANCES), 32);
-    scene.program = host_program();
-    gl.glGenVertexArrays(1, &scene.vao);
-    GLuint buffers[2];
-    gl.glGenBuffers(2, buffers);
-    for (GLuint b : buffers) {
-        gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, b);
-        gl.glBufferData(GL_PIXEL_UNPACK_BUFFER, 1 << 16, nullptr, GL_STREAM_DRAW);
-    }
-    gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
-    scene.unpack_buffer = buffers[0];
-    scene.pack_buffer = buffers[1];
-    for (int k = 0; k < 2; k++)
-        scene.textures[k] = host_target(4, 4, 1, 0, 1, 1).texture;
+    scene_make(&scene, profile(), true);
     gl.glGenTextures(1, &scene.cube);
     gl.glBindTexture(GL_TEXTURE_CUBE_MAP, scene.cube);
     gl.glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-    // Samplers that make every texture incomplete: drawn through them, a
-    // texture reads as black, so a pass that leaves them bound shows.
-    gl.glGenSamplers(2, scene.samplers);
-    for (GLuint s : scene.samplers)
-        gl.glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    for (HostTarget *f : {&scene.single, &scene.dual}) {
-        *f = host_target(8, 8, 0, 0, 0, 1);
-        GLuint second = host_target(8, 8, 0, 0, 0, 1).texture;
-        gl.glBindFramebuffer(GL_FRAMEBUFFER, f->fbo);
-        gl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, second, 0);
-        gl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    }
-    gl.glGenFramebuffers(1, &scene.probe);
     target = host_target(width, height, 0.2f, 0.4f, 0.6f, 1.0f);
 }
 
