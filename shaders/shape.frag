@@ -43,11 +43,13 @@ flat in vec4 vCornerExponent;
 // The turn count depends on uniforms alone, so the clip arrays are read once
 // for all pixels rather than gathered per pixel.
 
-// Index 0 to 3 of the corner (top-left, top-right, bottom-right, bottom-left)
-// of the quadrant that p, relative to a box's centre, lies in (y down).
-int cornerIndex(vec2 p) {
-    int right = p.x >= 0.0 ? 1 : 0;
-    return p.y >= 0.0 ? 3 - right : right;
+// The component of v (one value per corner: top-left, top-right,
+// bottom-right, bottom-left) for the quadrant that p, relative to a box's
+// centre, lies in (y down). Three selects: indexing a vector by a value that
+// differs from pixel to pixel costs llvmpipe far more.
+float atCorner(vec4 v, vec2 p) {
+    vec2 top = p.x >= 0.0 ? v.yz : v.xw;
+    return p.y >= 0.0 ? top.y : top.x;
 }
 
 // A corner of radius rad and smoothing smo (0 circular to 1 squircle) is a
@@ -87,7 +89,7 @@ vec3 boxSdf(vec2 p, vec2 b, float re, float n) {
 // 1 to shapeClipCount the open clips, and beyond them the record's rectangle
 // with its own corners. info receives the box's spread and feather (zero for
 // the record's own box, whose caller applies its own). A clip's corner values
-// are read for the pixel's corner alone.
+// are picked for the pixel's corner alone.
 vec3 boxAt(int i, bool own, vec2 ui, vec2 local, vec4 ownRadius, vec4 ownExponent, vec4 rect, vec4 radii,
            vec4 handles, out vec2 info) {
     bool isClip = i > 0 && i <= shapeClipCount;
@@ -95,11 +97,10 @@ vec3 boxAt(int i, bool own, vec2 ui, vec2 local, vec4 ownRadius, vec4 ownExponen
     vec4 box = isClip ? shapeClipRects[c] : rect;
     vec2 b = 0.5 * box.zw;
     vec2 p = own ? local : ui - box.xy - b;
-    int k = cornerIndex(p);
-    float n = 2.0 + 2.0 * clamp(isClip ? shapeClipHandles[c][k] : handles[k], 0.0, 1.0);
-    float re = cornerRadius(isClip ? shapeClipRadii[c][k] : radii[k], n, b);
+    float n = 2.0 + 2.0 * clamp(atCorner(isClip ? shapeClipHandles[c] : handles, p), 0.0, 1.0);
+    float re = cornerRadius(atCorner(isClip ? shapeClipRadii[c] : radii, p), n, b);
     info = isClip ? shapeClipInfo[c].xy : vec2(0.0);
-    return boxSdf(p, own ? vHalf : b, own ? ownRadius[k] : re, own ? ownExponent[k] : n);
+    return boxSdf(p, own ? vHalf : b, own ? atCorner(ownRadius, p) : re, own ? atCorner(ownExponent, p) : n);
 }
 
 // Coverage 0..1 of the edge at distance d for a ramp of width w.

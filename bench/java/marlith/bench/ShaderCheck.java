@@ -140,11 +140,14 @@ final class ShaderCheck {
                     .stroke(95, 42, 40, 25, mixed, 2f, CommandBuffer.STROKE_OUTSIDE, 0xFFFF60A0)
                     .stroke(20, 90, 150, 45, Corners.of(20).smoothing(1f), 6f, CommandBuffer.STROKE_CENTRED,
                             0xFFFFFFFF);
-            return grow(set(set(c, CommandBuffer.SLOT_SPREAD, 2f), CommandBuffer.SLOT_FEATHER, 1.5f), 4f);
+            return grow(set(set(set(c, CommandBuffer.SLOT_SPREAD, 2f), CommandBuffer.SLOT_FEATHER, 1.5f),
+                    CommandBuffer.SLOT_DITHER, 3f), 4f);
         }, null));
-        out.add(new Case("shadow sharp", false, true, false,
-                atlas -> new CommandBuffer().shadow(145, 70, 40, 25, squircle, 0.2f, 1f, 0f, 0f, false, 0xFF102030)
-                        .shadow(20, 20, 60, 40, mixed, 0.1f, 2f, 3f, 3f, true, 0xC0FFFFFF), null));
+        out.add(new Case("shadow sharp", false, true, false, atlas -> {
+            CommandBuffer c = new CommandBuffer().shadow(145, 70, 40, 25, squircle, 0.2f, 1f, 0f, 0f, false, 0xFF102030)
+                    .shadow(20, 20, 60, 40, mixed, 0.1f, 2f, 3f, 3f, true, 0xC0FFFFFF);
+            return grow(set(set(c, CommandBuffer.SLOT_FEATHER, 2f), CommandBuffer.SLOT_DITHER, 2f), 2f);
+        }, null));
         shadow(out, "shadow round", new Shadow(70, 50, 60, 40, all(8), all(0), 10f, 2f, 3f, 4f, false));
         shadow(out, "shadow sharp corners", new Shadow(60, 45, 80, 50, all(0), all(0), 8f, 0f, 0f, 0f, false));
         shadow(out, "shadow mixed corners knockout",
@@ -158,7 +161,7 @@ final class ShaderCheck {
             CommandBuffer c = new CommandBuffer().pushClip(60, 75, 70, 60, Corners.of(14).smoothing(0.5f), 1.5f)
                     .pushClip(70, 65, 80, 50, round);
             set(c, CommandBuffer.SLOT_SPREAD, 2f);
-            return c.fill(55, 70, 90, 70, Corners.NONE, 0xFF8060C0)
+            c.fill(55, 70, 90, 70, Corners.NONE, 0xFF8060C0)
                     .glyph(75, 80, 24, 24, atlas, 0f, 0f, 1f, 1f, 0xFFFFF0A0)
                     .image(100, 80, 24, 24, atlas, 0f, 0f, 1f, 1f, Corners.of(6).smoothing(0.4f), 0.9f)
                     .stroke(62, 78, 60, 40, round, 2f, CommandBuffer.STROKE_CENTRED, 0xFFFFFFFF)
@@ -167,6 +170,7 @@ final class ShaderCheck {
                     .glyph(10, 10, 40, 40, atlas, 0f, 0f, 1f, 1f, 0xFF80FFFF)
                     .image(150, 10, 40, 30, atlas, 0.25f, 0.25f, 0.75f, 0.75f, Corners.NONE, 1f)
                     .image(150, 50, 40, 30, atlas, 0f, 0f, 1f, 1f, mixed, 1f);
+            return set(c, CommandBuffer.SLOT_FEATHER, 2f);
         }, null));
         out.add(new Case("32 nested clips", false, true, false, atlas -> {
             CommandBuffer c = new CommandBuffer();
@@ -179,14 +183,18 @@ final class ShaderCheck {
             for (int i = 0; i < 32; i++) c.popClip();
             return c;
         }, null));
-        out.add(new Case("glass", true, true, false, atlas -> new CommandBuffer()
+        out.add(new Case("glass", true, true, false, atlas -> grow(set(set(new CommandBuffer()
                 .fill(40, 40, 60, 60, Corners.of(30), 0xFFFF4080)
                 .glass(20, 100, 90, 40, Corners.of(12).smoothing(0.6f), Glass.DEFAULT).refreshBackdrop()
                 .glass(95, 110, 70, 35, Corners.of(10), Glass.DEFAULT.withTint(0x80C0FF, 0.2f).withFrost(0.6f))
                 .glass(10, 10, 100, 70, mixed, Glass.DEFAULT.withBevel(12f, 20f, 0.3f))
                 .pushClip(150, 100, 45, 45, Corners.of(20))
                 .glass(140, 95, 60, 50, Corners.NONE, Glass.DEFAULT.withBevel(8f, -10f, 0.5f)).popClip()
-                .glass(120, 10, 70, 60, Corners.of(16), Glass.DEFAULT.withFrost(0f)), null));
+                .glass(120, 10, 70, 60, Corners.of(16), Glass.DEFAULT.withFrost(0f))
+                .glass(55, 55, 50, 35, squircle, Glass.DEFAULT.withOpacity(0.6f).withSaturation(-1f).withSheen(0f)
+                        .withLight(0xFFFFE0A0, 0x80002040, 3f))
+                .glass(150, 60, 40, 30, round, Glass.DEFAULT.withSaturation(1f)), CommandBuffer.SLOT_FEATHER, 3f),
+                CommandBuffer.SLOT_SPREAD, 2f), 5f), null));
         out.add(new Case("background light grid", false, true, true, atlas -> new CommandBuffer(), null));
         out.add(new Case("background dark", false, false, false, atlas -> new CommandBuffer(), null));
         return out;
