@@ -24,7 +24,10 @@ import java.util.List;
  * the same stream.
  */
 public final class CommandBuffer {
+    /** Floats in one record. */
     public static final int RECORD_FLOATS = 64;
+
+    /** Clips that may be open at once. */
     public static final int MAX_CLIP_DEPTH = 32;
 
     public static final int KIND_GLASS = 0;
@@ -92,13 +95,21 @@ public final class CommandBuffer {
         this(256);
     }
 
-    /** A buffer with room for {@code initialRecords} records (at least one) before it first grows. */
+    /**
+     * A buffer with room for {@code initialRecords} records before it first grows.
+     *
+     * @param initialRecords records to make room for; at least one is
+     */
     public CommandBuffer(int initialRecords) {
         records = allocate(Math.max(1, initialRecords));
         clear();
     }
 
-    /** Number of records written since the last {@link #clear()}. */
+    /**
+     * Number of records written since the last {@link #clear()}.
+     *
+     * @return the record count
+     */
     public int count() {
         return count;
     }
@@ -107,6 +118,8 @@ public final class CommandBuffer {
      * Records written so far, record 0 at index 0; replaced by a larger buffer when the writer
      * grows. The native {@link NativeGpu#submit} reads records from the buffer's start whatever its
      * position and limit, so neither needs setting.
+     *
+     * @return the direct buffer of records, in the machine's byte order
      */
     public FloatBuffer buffer() {
         return records;
@@ -169,10 +182,10 @@ public final class CommandBuffer {
     /**
      * A filled rounded rectangle. Positions and sizes are UI units, origin top-left, y down.
      *
-     * @param x left edge
-     * @param y top edge
-     * @param w width
-     * @param h height
+     * @param x left edge in UI units
+     * @param y top edge in UI units
+     * @param w width in UI units
+     * @param h height in UI units
      * @param corners corner radii and smoothing
      * @param argb colour 0xAARRGGBB, straight alpha; alpha 0 writes no record
      * @return this buffer
@@ -185,10 +198,16 @@ public final class CommandBuffer {
     /**
      * The outline of a rounded rectangle, {@code width} wide. {@code alignment} places the band:
      * {@link #STROKE_INSIDE} (0) inside the edge, {@link #STROKE_CENTRED} on it, {@link
-     * #STROKE_OUTSIDE} (1) outside it. The rectangle's parameters are those of {@link #fill}.
+     * #STROKE_OUTSIDE} (1) outside it.
      *
+     * @param x left edge in UI units
+     * @param y top edge in UI units
+     * @param w width in UI units
+     * @param h height in UI units
+     * @param corners corner radii and smoothing
      * @param width band width in UI units
      * @param alignment 0 to 1, where the band lies across the edge
+     * @param argb colour 0xAARRGGBB, straight alpha; alpha 0 writes no record
      * @return this buffer
      */
     public CommandBuffer stroke(float x, float y, float w, float h, Corners corners, float width, float alignment,
@@ -203,14 +222,19 @@ public final class CommandBuffer {
     /**
      * The soft shadow of a rounded rectangle: the shape moved by ({@code dx}, {@code dy}), grown by
      * {@code spread} and blurred with a Gaussian of sigma {@code blur} / 2, as CSS box shadows are.
-     * With {@code knockout} the caster's own area is left clear, for translucent casters. The
-     * caster's parameters are those of {@link #fill}.
+     * With {@code knockout} the caster's own area is left clear, for translucent casters.
      *
+     * @param x left edge in UI units
+     * @param y top edge in UI units
+     * @param w width in UI units
+     * @param h height in UI units
+     * @param corners corner radii and smoothing
      * @param blur blur radius in UI units (CSS blur radius); the shadow reaches 1.5 of it past its edge
      * @param spread growth of the shape in UI units; negative shrinks it
      * @param dx offset to the right in UI units
      * @param dy offset downwards in UI units
      * @param knockout whether the caster's own, unmoved area stays clear
+     * @param argb colour 0xAARRGGBB, straight alpha; alpha 0 writes no record
      * @return this buffer
      */
     public CommandBuffer shadow(float x, float y, float w, float h, Corners corners, float blur, float spread,
@@ -229,9 +253,13 @@ public final class CommandBuffer {
     /**
      * A glass panel showing the target as it was captured at the start of the submit or at the
      * last {@link #refreshBackdrop()}: records written before it in this buffer are not in that
-     * capture unless a refresh lies between them and the glass. The rectangle's parameters are
-     * those of {@link #fill}.
+     * capture unless a refresh lies between them and the glass.
      *
+     * @param x left edge in UI units
+     * @param y top edge in UI units
+     * @param w width in UI units
+     * @param h height in UI units
+     * @param corners corner radii and smoothing
      * @param style how the panel bends, frosts, tints and lights the backdrop
      * @return this buffer
      */
@@ -287,6 +315,15 @@ public final class CommandBuffer {
      * rounded corners. (0, 0, 1, 1) draws a whole texture made by {@link
      * NativeGpu#createTexture(java.awt.image.BufferedImage)} upright.
      *
+     * @param x left edge of the quad in UI units
+     * @param y top edge of the quad
+     * @param w quad width
+     * @param h quad height
+     * @param texture GL name of the texture
+     * @param u0 left edge of the region, 0 to 1 across the texture
+     * @param v0 top edge of the region, 0 at the texture's first uploaded row
+     * @param u1 right edge of the region
+     * @param v1 bottom edge of the region
      * @param corners corner radii and smoothing the image is clipped to
      * @param opacity 0 to 1; 0 writes no record
      * @return this buffer
@@ -348,8 +385,13 @@ public final class CommandBuffer {
 
     /**
      * Opens a clip: until the matching {@link #popClip()} only the inside of this rounded
-     * rectangle is drawn. The rectangle's parameters are those of {@link #fill}.
+     * rectangle is drawn.
      *
+     * @param x left edge in UI units
+     * @param y top edge in UI units
+     * @param w width in UI units
+     * @param h height in UI units
+     * @param corners corner radii and smoothing
      * @return this buffer
      * @throws IllegalStateException when {@link #MAX_CLIP_DEPTH} clips are open
      */
@@ -360,6 +402,12 @@ public final class CommandBuffer {
     /**
      * A clip whose edge fades out over {@code feather} UI units more than the usual pixel.
      *
+     * @param x left edge in UI units
+     * @param y top edge in UI units
+     * @param w width in UI units
+     * @param h height in UI units
+     * @param corners corner radii and smoothing
+     * @param feather extra softness of the clip's edge in UI units
      * @return this buffer
      * @throws IllegalStateException when {@link #MAX_CLIP_DEPTH} clips are open
      */

@@ -25,22 +25,48 @@ public final class Corners {
         this.smoothBottomLeft = smoothBottomLeft;
     }
 
-    /** The same circular radius at every corner. */
+    /**
+     * The same circular radius at every corner.
+     *
+     * @param radius radius in UI units
+     * @return the corners
+     */
     public static Corners of(float radius) {
         return of(radius, radius, radius, radius);
     }
 
-    /** Circular corners with one radius each. */
+    /**
+     * Circular corners with one radius each, in UI units.
+     *
+     * @param topLeft radius of the top-left corner
+     * @param topRight radius of the top-right corner
+     * @param bottomRight radius of the bottom-right corner
+     * @param bottomLeft radius of the bottom-left corner
+     * @return the corners
+     */
     public static Corners of(float topLeft, float topRight, float bottomRight, float bottomLeft) {
         return new Corners(topLeft, topRight, bottomRight, bottomLeft, 0, 0, 0, 0);
     }
 
-    /** These radii with the same smoothing, 0 to 1, at every corner. */
+    /**
+     * These radii with the same smoothing at every corner.
+     *
+     * @param amount 0 (circular arcs) to 1 (squircle)
+     * @return the smoothed corners
+     */
     public Corners smoothing(float amount) {
         return smoothing(amount, amount, amount, amount);
     }
 
-    /** These radii with one smoothing amount, 0 to 1, per corner. */
+    /**
+     * These radii with one smoothing amount per corner, each 0 (circular arc) to 1 (squircle).
+     *
+     * @param topLeft smoothing of the top-left corner
+     * @param topRight smoothing of the top-right corner
+     * @param bottomRight smoothing of the bottom-right corner
+     * @param bottomLeft smoothing of the bottom-left corner
+     * @return the smoothed corners
+     */
     public Corners smoothing(float topLeft, float topRight, float bottomRight, float bottomLeft) {
         return new Corners(this.topLeft, this.topRight, this.bottomRight, this.bottomLeft,
                 topLeft, topRight, bottomRight, bottomLeft);

@@ -31,13 +31,24 @@ public final class Glass {
         this.rimWidth = rimWidth;
     }
 
-    /** Tint colour 0xRRGGBB mixed over the backdrop by {@code amount}, 0 (none) to 1 (opaque tint). */
+    /**
+     * A tint mixed over the backdrop.
+     *
+     * @param rgb tint colour 0xRRGGBB; the top byte is ignored
+     * @param amount 0 (no tint) to 1 (the tint alone)
+     * @return the changed style
+     */
     public Glass withTint(int rgb, float amount) {
         return new Glass(rgb & 0xFFFFFF, amount, opacity, refraction, dispersion, frost, bevel, saturation,
                 highlight, shade, sheenRadius, rimWidth);
     }
 
-    /** Opacity of the whole panel over what is drawn under it, 0 to 1; 0 draws nothing. */
+    /**
+     * Opacity of the whole panel over what is drawn under it.
+     *
+     * @param opacity 0 to 1; 0 draws nothing
+     * @return the changed style
+     */
     public Glass withOpacity(float opacity) {
         return new Glass(tint, tintAmount, opacity, refraction, dispersion, frost, bevel, saturation,
                 highlight, shade, sheenRadius, rimWidth);
@@ -46,19 +57,34 @@ public final class Glass {
     /**
      * The bevel along the rim: its width, how far (UI units) it shifts the backdrop at the very
      * rim (negative bends the other way), and the colour split of that shift, 0 to 1.
+     *
+     * @param width bevel width in UI units
+     * @param refraction shift of the backdrop at the rim in UI units; negative bends the other way
+     * @param dispersion 0 to 1, how much more red and less blue is bent
+     * @return the changed style
      */
     public Glass withBevel(float width, float refraction, float dispersion) {
         return new Glass(tint, tintAmount, opacity, refraction, dispersion, frost, width, saturation,
                 highlight, shade, sheenRadius, rimWidth);
     }
 
-    /** How much the flat face shows the blurred backdrop, 0 (clear) to 1 (fully frosted). */
+    /**
+     * How much the flat face shows the blurred backdrop; the submit's sigma sets the blur.
+     *
+     * @param frost 0 (clear) to 1 (fully frosted)
+     * @return the changed style
+     */
     public Glass withFrost(float frost) {
         return new Glass(tint, tintAmount, opacity, refraction, dispersion, frost, bevel, saturation,
                 highlight, shade, sheenRadius, rimWidth);
     }
 
-    /** Saturation change of the backdrop: 0 unchanged, positive more vivid, -1 grey. */
+    /**
+     * Saturation change of the backdrop.
+     *
+     * @param boost 0 unchanged, positive more vivid, -1 grey
+     * @return the changed style
+     */
     public Glass withSaturation(float boost) {
         return new Glass(tint, tintAmount, opacity, refraction, dispersion, frost, bevel, boost,
                 highlight, shade, sheenRadius, rimWidth);
@@ -68,13 +94,23 @@ public final class Glass {
      * Rim lighting: {@code highlight} along the rim facing the top left and around the pointer,
      * {@code shade} across the bevel on the far side; their alpha is their strength. The rim line
      * is {@code rimWidth} wide.
+     *
+     * @param highlight rim light and sheen colour 0xAARRGGBB, alpha the strength
+     * @param shade bevel shade colour 0xAARRGGBB, alpha the strength
+     * @param rimWidth width of the rim line in UI units, at least one pixel is drawn
+     * @return the changed style
      */
     public Glass withLight(int highlight, int shade, float rimWidth) {
         return new Glass(tint, tintAmount, opacity, refraction, dispersion, frost, bevel, saturation,
                 highlight, shade, sheenRadius, rimWidth);
     }
 
-    /** Radius of the sheen that follows the pointer; 0 turns it off. */
+    /**
+     * The sheen that follows the pointer.
+     *
+     * @param radius its radius in UI units; 0 turns it off
+     * @return the changed style
+     */
     public Glass withSheen(float radius) {
         return new Glass(tint, tintAmount, opacity, refraction, dispersion, frost, bevel, saturation,
                 highlight, shade, radius, rimWidth);

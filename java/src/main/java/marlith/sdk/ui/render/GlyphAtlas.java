@@ -137,7 +137,12 @@ public final class GlyphAtlas implements AutoCloseable {
     private boolean cacheLines = true, closed;
     private ByteBuffer scratch = ByteBuffer.allocateDirect(0);
 
-    /** Anti-aliased glyphs with whole-pixel advances, printable ASCII prepared, default pages. */
+    /**
+     * Anti-aliased glyphs with whole-pixel advances, as Java2D draws text by default, printable
+     * ASCII prepared, pages of {@value #DEFAULT_PAGE_SIZE}.
+     *
+     * @param font the font, with its size (one point per UI unit)
+     */
     public GlyphAtlas(Font font) {
         this(font, RenderingHints.VALUE_TEXT_ANTIALIAS_ON, RenderingHints.VALUE_FRACTIONALMETRICS_OFF,
                 PRINTABLE_ASCII, DEFAULT_PAGE_SIZE);
@@ -174,7 +179,11 @@ public final class GlyphAtlas implements AutoCloseable {
         for (int i = 0; i < prepared.getNumGlyphs(); i++) glyph(prepared.getGlyphCode(i));
     }
 
-    /** The font the atlas draws. */
+    /**
+     * The font the atlas draws.
+     *
+     * @return the font given at construction
+     */
     public Font font() {
         return font;
     }
@@ -182,24 +191,39 @@ public final class GlyphAtlas implements AutoCloseable {
     /**
      * Sets on {@code g} the text hints this atlas rasterises with, so that Java2D's own text
      * matches what the atlas draws.
+     *
+     * @param g the graphics to set the hints on
      */
     public void applyHints(Graphics2D g) {
         g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING, antialiasing);
         g.setRenderingHint(RenderingHints.KEY_FRACTIONALMETRICS, fractionalMetrics);
     }
 
-    /** The advance of {@code text}, in UI units: where the pen ends after drawing it from 0. */
+    /**
+     * The advance of {@code text} as {@link CommandBuffer#text} lays it out.
+     *
+     * @param text one line
+     * @return where the pen ends, in UI units, after drawing the line from 0
+     */
     public float width(String text) {
         GlyphVector laid = layout(text);
         return (float) laid.getGlyphPosition(laid.getNumGlyphs()).getX();
     }
 
-    /** Distance from the baseline up to the top of most glyphs, in UI units. */
+    /**
+     * The font's ascent.
+     *
+     * @return distance from the baseline up to the top of most glyphs, in UI units
+     */
     public float ascent() {
         return font.getLineMetrics("", frc).getAscent();
     }
 
-    /** Distance from the baseline down to the bottom of most glyphs, in UI units. */
+    /**
+     * The font's descent.
+     *
+     * @return distance from the baseline down to the bottom of most glyphs, in UI units
+     */
     public float descent() {
         return font.getLineMetrics("", frc).getDescent();
     }
@@ -208,6 +232,7 @@ public final class GlyphAtlas implements AutoCloseable {
      * Whether {@link CommandBuffer#text} keeps whole lines (on by default: one record per line)
      * or always writes one record per glyph (no line pages; for text that changes every frame).
      *
+     * @param on whether to keep lines
      * @return this atlas
      */
     public GlyphAtlas cacheLines(boolean on) {

@@ -461,7 +461,11 @@ public final class NativeGpu {
 
     // ---- helpers ----
 
-    /** The seven shader sources for {@link #open} and {@link #attach}, read from the jar. */
+    /**
+     * The seven shader sources for {@link #open} and {@link #attach}, read from the jar.
+     *
+     * @return the sources in the order the renderer takes them
+     */
     public static String[] shaderSources() {
         String[] sources = new String[SHADER_COUNT];
         for (int i = 0; i < SHADER_COUNT; i++) {
@@ -476,7 +480,11 @@ public final class NativeGpu {
         return sources;
     }
 
-    /** File path of this JVM's JAWT library, the second argument of {@link #open}. */
+    /**
+     * File path of this JVM's JAWT library, the second argument of {@link #open}.
+     *
+     * @return the path under {@code java.home}
+     */
     public static String jawtPath() {
         return jawtPath(System.getProperty("java.home"), System.getProperty("os.name"));
     }

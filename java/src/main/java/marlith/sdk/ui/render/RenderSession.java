@@ -31,12 +31,20 @@ public final class RenderSession implements AutoCloseable {
         return session;
     }
 
-    /** The thread the window was opened on, the one its GL context is current on; null when attached. */
+    /**
+     * The thread the window was opened on.
+     *
+     * @return the one thread the window's GL context is current on; null in attached mode
+     */
     public Thread thread() {
         return thread;
     }
 
-    /** Whether this session is still the open renderer: not closed through this handle. */
+    /**
+     * Whether this session is still the open renderer.
+     *
+     * @return false once closed through this handle, or once a newer session was opened
+     */
     public boolean isOpen() {
         return current == this;
     }
