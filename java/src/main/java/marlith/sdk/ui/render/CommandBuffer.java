@@ -30,34 +30,62 @@ public final class CommandBuffer {
     /** Clips that may be open at once. */
     public static final int MAX_CLIP_DEPTH = 32;
 
+    /** Record kind: a glass panel. */
     public static final int KIND_GLASS = 0;
+    /** Record kind: a filled rounded rectangle. */
     public static final int KIND_FILL = 1;
+    /** Record kind: a glyph or an image from a texture. */
     public static final int KIND_TEXT = 2;
+    /** Record kind: a stroked rounded rectangle. */
     public static final int KIND_STROKE = 3;
+    /** Record kind: the soft shadow of a rounded rectangle. */
     public static final int KIND_SHADOW = 4;
+    /** Record kind: capture and blur the target again as the backdrop of later glass. */
     public static final int KIND_REFRESH = 9;
+    /** Record kind: open a rounded-rectangle clip. */
     public static final int KIND_CLIP_PUSH = 10;
+    /** Record kind: close the innermost clip. */
     public static final int KIND_CLIP_POP = 11;
 
+    /** Slot of the record kind. */
     public static final int SLOT_KIND = 0;
+    /** First of four slots: the rounded rectangle's x, y, width and height. */
     public static final int SLOT_RECT = 1;
+    /** Slot of the glass bevel width or the shadow's blur radius. */
     public static final int SLOT_RADIUS = 5;
+    /** First of four slots: the ink colour as straight R, G, B, A. */
     public static final int SLOT_INK = 6;
+    /** First of three slots whose meaning depends on the kind (stroke width, shadow offset...). */
     public static final int SLOT_EXTRA = 10;
+    /** First of four slots: the texture region u0, v0, u1, v1 of a text or image record. */
     public static final int SLOT_TEX_RECT = 13;
+    /** Slot of the GL texture name of a text or image record, as int bits. */
     public static final int SLOT_TEXTURE = 17;
+    /** First of four slots: the scissor bounds x, y, width, height of a drawn record. */
     public static final int SLOT_BOUNDS = 18;
+    /** Slot of the glass frost. */
     public static final int SLOT_FROST = 22;
+    /** Slot of the glass refraction. */
     public static final int SLOT_REFRACTION = 23;
+    /** Slot of the glass saturation boost. */
     public static final int SLOT_SATURATION = 24;
+    /** Slot of the glass tint amount. */
     public static final int SLOT_TINT_AMOUNT = 25;
+    /** Slot of the glass dispersion. */
     public static final int SLOT_DISPERSION = 26;
+    /** Slot of the edge feather. */
     public static final int SLOT_FEATHER = 27;
+    /** First of four slots: the corner radii, top-left, top-right, bottom-right, bottom-left. */
     public static final int SLOT_CORNER_RADII = 28;
+    /** First of four slots: the corner smoothing, in the order of the radii. */
     public static final int SLOT_CORNER_SMOOTHING = 32;
+    /** First of four slots: the glass rim light and sheen colour, alpha its strength. */
     public static final int SLOT_HIGHLIGHT = 36;
+    /** First of four slots: the glass bevel shade colour, alpha its strength. */
     public static final int SLOT_SHADE = 40;
+    /** Slot of the spread that grows or shrinks the shape. */
     public static final int SLOT_SPREAD = 44;
+    /** Slot of the dither amount. */
     public static final int SLOT_DITHER = 45;
 
     /** Stroke alignments: the band lies inside the edge, on it, or outside it. */
