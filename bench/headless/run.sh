@@ -10,7 +10,7 @@
 # Runs from the folder the build assembles (BUILD/bench/headless: this script,
 # ombrel-headless, libombrel-ui.so and shaders/), which can be copied to
 # another machine as it is; from bench/headless of the source tree it uses
-# build-bench/bench/headless. Writes to OUT_DIR: meta.txt (EGL platform, GL
+# build/bench/headless. Writes to OUT_DIR: meta.txt (EGL platform, GL
 # renderer and version, timer bits, timing), results.csv, summary.txt (ours
 # and the floor per configuration and round) and png/ (1280x720 pictures).
 set -eu
@@ -20,9 +20,9 @@ if [ $# -ne 1 ]; then
 fi
 here=$(cd "$(dirname "$0")" && pwd)
 folder=$here
-[ -x "$folder/ombrel-headless" ] || folder="$here/../../build-bench/bench/headless"
+[ -x "$folder/ombrel-headless" ] || folder="$here/../../build/bench/headless"
 if [ ! -x "$folder/ombrel-headless" ]; then
-    echo "run.sh: no ombrel-headless next to this script nor in build-bench/bench/headless" >&2
+    echo "run.sh: no ombrel-headless next to this script nor in build/bench/headless" >&2
     exit 1
 fi
 mkdir -p "$1"
