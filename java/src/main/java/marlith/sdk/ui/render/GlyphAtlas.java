@@ -22,7 +22,8 @@ import java.util.WeakHashMap;
  * Text for {@link CommandBuffer#text}: the glyphs of one font, rasterised by Java2D with the given
  * anti-aliasing and metrics hints, packed into textures made with {@link NativeGpu#createTexture}
  * and filled with {@link NativeGpu#upload}. Text drawn through an atlas shows the same pixels as
- * {@link Graphics2D#drawString} with the same font and hints, at one pixel per UI unit.
+ * {@link Graphics2D#drawString} with the same font and hints at the same whole-unit position, at
+ * one pixel per UI unit.
  *
  * <p>Glyphs of the characters named at construction are rasterised then; any other character is
  * rasterised the first time it is drawn, so the atlas grows on demand. A character the font cannot
@@ -85,12 +86,10 @@ public final class GlyphAtlas implements AutoCloseable {
         // it without wasting more than a quarter of the shelf's height, else on a new shelf, else
         // on a new page when fewer than `limit` exist; null when there is no room.
         int[] place(int width, int height, int limit) {
-            if (!textures.isEmpty()) {
-                for (int[] shelf : shelves) {
-                    if (shelf[1] >= height && shelf[1] - height <= shelf[1] / 4 && shelf[2] + width <= pageSize) {
-                        shelf[2] += width;
-                        return new int[] {shelf[2] - width, shelf[0]};
-                    }
+            for (int[] shelf : shelves) {
+                if (shelf[1] >= height && shelf[1] - height <= shelf[1] / 4 && shelf[2] + width <= pageSize) {
+                    shelf[2] += width;
+                    return new int[] {shelf[2] - width, shelf[0]};
                 }
             }
             if (textures.isEmpty() || bottom + height > pageSize) {
@@ -123,6 +122,8 @@ public final class GlyphAtlas implements AutoCloseable {
         void delete() {
             for (int texture : textures) NativeGpu.deleteTexture(texture);
             textures.clear();
+            shelves.clear();
+            bottom = 0;
         }
     }
 
@@ -263,11 +264,12 @@ public final class GlyphAtlas implements AutoCloseable {
             return;
         }
         GlyphVector laid = layout(text);
+        int[] at = positions(laid);
         for (int i = 0; i < laid.getNumGlyphs(); i++) {
             Glyph g = glyph(laid.getGlyphCode(i));
             if (g.alpha == null) continue;
             if (g.region == null) g.region = upload(glyphPages, Integer.MAX_VALUE, g.dx, g.dy, g.width, g.height, g.alpha);
-            put(records, penX + (int) Math.round(laid.getGlyphPosition(i).getX()), penY, g.region, argb);
+            put(records, penX + at[2 * i], penY + at[2 * i + 1], g.region, argb);
         }
     }
 
@@ -301,15 +303,14 @@ public final class GlyphAtlas implements AutoCloseable {
         GlyphVector laid = layout(text);
         int n = laid.getNumGlyphs();
         Glyph[] shapes = new Glyph[n];
-        int[] at = new int[n];
+        int[] at = positions(laid);
         List<Region> pieces = new ArrayList<>();
         Rectangle box = null; // of the piece that starts at glyph `from`
         int from = 0;
         for (int i = 0; i < n; i++) {
             Glyph g = shapes[i] = glyph(laid.getGlyphCode(i));
-            at[i] = (int) Math.round(laid.getGlyphPosition(i).getX());
             if (g.alpha == null) continue;
-            Rectangle r = new Rectangle(at[i] + g.dx, g.dy, g.width, g.height);
+            Rectangle r = new Rectangle(at[2 * i] + g.dx, at[2 * i + 1] + g.dy, g.width, g.height);
             if (box != null && box.union(r).width > pageSize) {
                 if (!composite(shapes, at, from, i, box, pieces)) return null;
                 box = null;
@@ -328,7 +329,7 @@ public final class GlyphAtlas implements AutoCloseable {
         for (int i = from; i < to; i++) {
             Glyph g = shapes[i];
             if (g.alpha == null) continue;
-            int x0 = at[i] + g.dx - box.x, y0 = g.dy - box.y;
+            int x0 = at[2 * i] + g.dx - box.x, y0 = at[2 * i + 1] + g.dy - box.y;
             for (int y = 0; y < g.height; y++) {
                 int dst = (y0 + y) * box.width + x0, src = y * g.width;
                 for (int x = 0; x < g.width; x++) {
@@ -361,6 +362,15 @@ public final class GlyphAtlas implements AutoCloseable {
         float s = pageSize;
         return new Region(dx, dy, width, height, texture, spot[0] / s, spot[1] / s, (spot[0] + width) / s,
                 (spot[1] + height) / s);
+    }
+
+    // Glyph positions from the pen, x and y of each glyph, rounded to whole pixels as Java2D
+    // places glyph images.
+    private static int[] positions(GlyphVector laid) {
+        float[] exact = laid.getGlyphPositions(0, laid.getNumGlyphs(), null);
+        int[] at = new int[exact.length];
+        for (int i = 0; i < at.length; i++) at[i] = Math.round(exact[i]);
+        return at;
     }
 
     private GlyphVector layout(String text) {

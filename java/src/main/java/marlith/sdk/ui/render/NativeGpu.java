@@ -78,9 +78,10 @@ public final class NativeGpu {
      * #close()} included, must come from this thread. {@link #open(Canvas)} is the same with the
      * jar's JAWT path and shaders, and checks the thread of {@link CommandBuffer#submit}.
      *
-     * <p>The Canvas must be displayable, that is in a window that was packed or shown; show the
-     * window before opening, since the context draws into the window the Canvas has then. Draw
-     * with target 0 and {@link #GL_BACK}, and present each frame with {@link #swap()}.
+     * <p>The Canvas must be displayable, that is in a window that was packed or shown; it need not
+     * be showing yet (frames drawn while the window is hidden appear once it shows). Disposing the
+     * window destroys the Canvas's native window: close the renderer first. Draw with target 0 and
+     * {@link #GL_BACK}, and present each frame with {@link #swap()}.
      *
      * @param canvas the AWT Canvas to draw into
      * @param jawtPath file path of the JVM's JAWT library, as {@link #jawtPath()} gives it
@@ -501,15 +502,15 @@ public final class NativeGpu {
      * this JVM's JAWT library and the jar's shaders, and returns the session that closes it.
      * The calling thread becomes the renderer's: {@link CommandBuffer#submit} refuses others.
      *
-     * @param canvas a Canvas in a window that is shown (it must be displayable; showing the window
-     *     first gives the context the window it keeps)
+     * @param canvas a displayable Canvas: in a window that was packed or shown; close the renderer
+     *     before disposing the window
      * @return the open session; close it (try-with-resources) to close the renderer
      * @throws IllegalStateException when the Canvas is not displayable, or as the native open does
      */
     public static RenderSession open(Canvas canvas) {
         if (!canvas.isDisplayable()) {
-            throw new IllegalStateException("the Canvas is not displayable: add it to a window and show the window"
-                    + " before open");
+            throw new IllegalStateException("the Canvas is not displayable: add it to a window and pack or show the"
+                    + " window before open");
         }
         open(canvas, jawtPath(), shaderSources());
         return RenderSession.opened(false);
