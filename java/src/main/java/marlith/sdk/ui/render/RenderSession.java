@@ -14,6 +14,8 @@ package marlith.sdk.ui.render;
  * <p>A window opened with {@code open} has its GL context current on the opening thread only, so
  * {@link CommandBuffer#submit} and {@link #close()} refuse other threads while it is open. In
  * attached mode the host may make its context current on any thread, and no thread is checked.
+ * Close the session rather than calling {@link NativeGpu#close()} directly, which this class
+ * cannot see: until the session is closed or a newer one opened, it counts as open.
  */
 public final class RenderSession implements AutoCloseable {
     private static volatile RenderSession current;

@@ -48,7 +48,7 @@ class AttachedHostTest extends CanvasTest {
 
     @Test
     void openWhileAttachedIsRefusedAndTheCanvasOpensAfterClose() {
-        NativeGpu.attach(NativeGpu.shaderSources());
+        NativeGpu.attach();
         IllegalStateException refused = assertThrows(IllegalStateException.class, () -> Renderer.open(window.canvas));
         assertEquals("Renderer already open.", refused.getMessage());
 
