@@ -60,6 +60,15 @@ class DemoTest {
         assertTrue(rim.mean() > below.mean() + 15, "rim " + rim + " against " + below);
     }
 
+    /** Text drawn through glyph atlases, in one window: the painter's lines, then the atlas's own cases. */
+    @Test
+    void textShowsWhatJava2DDraws() throws Exception {
+        inWindow(() -> {
+            painterLinesShowWhatJava2DDraws();
+            atlasLinesShowWhatJava2DDraws();
+        });
+    }
+
     /**
      * Text as the GPU painter lays it into records, one per line from its glyph atlases, shows
      * what Java2D's drawString shows for the same lines: a colour through the mask, a character
@@ -67,8 +76,7 @@ class DemoTest {
      * placed on a page opened mid-frame because the first one filled up, and the next frame,
      * which starts the atlas's line pages over.
      */
-    @Test
-    void textRecordsShowWhatJava2DDraws() throws Exception {
+    private static void painterLinesShowWhatJava2DDraws() throws Exception {
         String wide = "Refraction bends the backdrop at the rim; ".repeat(4);
         Object[][] lines = {
             {"Overview", 26f, 60f, Type.HEADLINE, 0xFFF4F6FF},
@@ -87,30 +95,28 @@ class DemoTest {
         }
         g.dispose();
 
-        inWindow(() -> {
-            GpuPainter painter = new GpuPainter();
-            try {
-                for (int frame = 0; frame < 2; frame++) {
-                    painter.begin(WIDTH, HEIGHT, 0, 0);
-                    painter.fill(0, 0, WIDTH, HEIGHT, 0, 0xFF000000);
-                    // Lines above the window, more than one atlas page holds, new in every frame
-                    // as a counter would be.
-                    for (int i = 0; i < 30; i++) {
-                        painter.text(frame + "/" + i + " " + wide, 0, -200, Type.DISPLAY, 0xFFFFFFFF);
-                    }
-                    for (Object[] l : lines) painter.text((String) l[0], (float) l[1], (float) l[2], (Type) l[3], (int) l[4]);
-                    // A line wider than a page takes a record for each page width (four for the
-                    // wide line), not one for each glyph.
-                    int records = painter.end(), characters = 30 * (4 + wide.length());
-                    for (Object[] l : lines) characters += ((String) l[0]).length();
-                    assertTrue(records * 30 < characters, records + " records for " + characters + " characters");
-                    assertMatches(expected, WindowRun.readBack(WIDTH, HEIGHT), "frame " + frame);
-                    NativeGpu.swap();
+        GpuPainter painter = new GpuPainter();
+        try {
+            for (int frame = 0; frame < 2; frame++) {
+                painter.begin(WIDTH, HEIGHT, 0, 0);
+                painter.fill(0, 0, WIDTH, HEIGHT, 0, 0xFF000000);
+                // Lines above the window, more than one atlas page holds, new in every frame
+                // as a counter would be.
+                for (int i = 0; i < 30; i++) {
+                    painter.text(frame + "/" + i + " " + wide, 0, -200, Type.DISPLAY, 0xFFFFFFFF);
                 }
-            } finally {
-                painter.delete();
+                for (Object[] l : lines) painter.text((String) l[0], (float) l[1], (float) l[2], (Type) l[3], (int) l[4]);
+                // A line wider than a page takes a record for each page width (four for the
+                // wide line), not one for each glyph.
+                int records = painter.end(), characters = 30 * (4 + wide.length());
+                for (Object[] l : lines) characters += ((String) l[0]).length();
+                assertTrue(records * 30 < characters, records + " records for " + characters + " characters");
+                assertMatches(expected, WindowRun.readBack(WIDTH, HEIGHT), "frame " + frame);
+                NativeGpu.swap();
             }
-        });
+        } finally {
+            painter.delete();
+        }
     }
 
     /**
@@ -121,43 +127,40 @@ class DemoTest {
      * frame than the line pages may hold while the buffer holds them, drawn glyph by glyph
      * instead; and a second frame, after which the line pages start over.
      */
-    @Test
-    void glyphAtlasShowsWhatJava2DDraws() throws Exception {
+    private static void atlasLinesShowWhatJava2DDraws() throws Exception {
         Font kerned = new Font(Font.SERIF, Font.ITALIC, 30).deriveFont(
                 Map.of(TextAttribute.KERNING, TextAttribute.KERNING_ON, TextAttribute.LIGATURES, TextAttribute.LIGATURES_ON));
         String[] words = {"AVATAR Wave To ffi fl", "Typography: Å É Ø ß ✓ € 漢字"};
         List<String> lines = new ArrayList<>();
         for (int i = 0; i < 20; i++) lines.add("line " + i + ": the quick brown fox jumps over the lazy dog");
         BufferedImage expected = new BufferedImage(WIDTH, HEIGHT, BufferedImage.TYPE_INT_RGB);
-        inWindow(() -> {
-            try (GlyphAtlas glyphs = new GlyphAtlas(kerned, RenderingHints.VALUE_TEXT_ANTIALIAS_ON,
-                         RenderingHints.VALUE_FRACTIONALMETRICS_ON, "", 64).cacheLines(false);
-                 GlyphAtlas plain = new GlyphAtlas(new Font(Font.SANS_SERIF, Font.PLAIN, 20),
-                         RenderingHints.VALUE_TEXT_ANTIALIAS_GASP, RenderingHints.VALUE_FRACTIONALMETRICS_OFF, "abc", 64)) {
-                Graphics2D g = expected.createGraphics();
-                glyphs.applyHints(g);
-                g.setFont(glyphs.font());
-                g.setColor(Color.WHITE);
-                for (int i = 0; i < words.length; i++) g.drawString(words[i], 20, 45 + 40 * i);
-                plain.applyHints(g);
-                g.setFont(plain.font());
-                g.setColor(new Color(0xB0FFC04A, true));
-                for (int i = 0; i < lines.size(); i++) g.drawString(lines.get(i), 20, 140 + 22 * i);
-                g.dispose();
-                CommandBuffer records = new CommandBuffer();
-                for (int frame = 0; frame < 2; frame++) {
-                    records.clear();
-                    records.fill(0, 0, WIDTH, HEIGHT, Corners.NONE, 0xFF000000);
-                    for (int i = 0; i < words.length; i++) records.text(glyphs, 20.4f, 45 + 40 * i, words[i], 0xFFFFFFFF);
-                    for (int i = 0; i < lines.size(); i++) {
-                        records.text(plain, 20, 140 + 22 * i, lines.get(i), 0xB0FFC04A);
-                    }
-                    records.submit(0, NativeGpu.GL_BACK, WIDTH, HEIGHT, WIDTH, HEIGHT, 0, Float.NaN, Float.NaN);
-                    assertMatches(expected, WindowRun.readBack(WIDTH, HEIGHT), "frame " + frame);
-                    NativeGpu.swap();
+        try (GlyphAtlas glyphs = new GlyphAtlas(kerned, RenderingHints.VALUE_TEXT_ANTIALIAS_ON,
+                     RenderingHints.VALUE_FRACTIONALMETRICS_ON, "", 64).cacheLines(false);
+             GlyphAtlas plain = new GlyphAtlas(new Font(Font.SANS_SERIF, Font.PLAIN, 20),
+                     RenderingHints.VALUE_TEXT_ANTIALIAS_GASP, RenderingHints.VALUE_FRACTIONALMETRICS_OFF, "abc", 64)) {
+            Graphics2D g = expected.createGraphics();
+            glyphs.applyHints(g);
+            g.setFont(glyphs.font());
+            g.setColor(Color.WHITE);
+            for (int i = 0; i < words.length; i++) g.drawString(words[i], 20, 45 + 40 * i);
+            plain.applyHints(g);
+            g.setFont(plain.font());
+            g.setColor(new Color(0xB0FFC04A, true));
+            for (int i = 0; i < lines.size(); i++) g.drawString(lines.get(i), 20, 140 + 22 * i);
+            g.dispose();
+            CommandBuffer records = new CommandBuffer();
+            for (int frame = 0; frame < 2; frame++) {
+                records.clear();
+                records.fill(0, 0, WIDTH, HEIGHT, Corners.NONE, 0xFF000000);
+                for (int i = 0; i < words.length; i++) records.text(glyphs, 20.4f, 45 + 40 * i, words[i], 0xFFFFFFFF);
+                for (int i = 0; i < lines.size(); i++) {
+                    records.text(plain, 20, 140 + 22 * i, lines.get(i), 0xB0FFC04A);
                 }
+                records.submit(0, NativeGpu.GL_BACK, WIDTH, HEIGHT, WIDTH, HEIGHT, 0, Float.NaN, Float.NaN);
+                assertMatches(expected, WindowRun.readBack(WIDTH, HEIGHT), "frame " + frame);
+                NativeGpu.swap();
             }
-        });
+        }
     }
 
     interface Drawing {

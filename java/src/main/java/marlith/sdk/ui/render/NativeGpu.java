@@ -172,8 +172,8 @@ public final class NativeGpu {
      *     draw buffer or framebuffer parameters" for a heap buffer, a buffer not in the machine's
      *     byte order, too small a buffer, a negative count, sigma outside 0 to 32, or a size of 0 or less; "Unbalanced shaped clip pop",
      *     "Shaped clip depth exceeds 32" or "Unbalanced shaped clip pushes" for clips that do not
-     *     balance; "Resolve MSAA to a single-sample framebuffer before drawing UI" for a
-     *     multisampled target. A refused call draws nothing and makes no GL call
+     *     balance (these are refused before any GL call); "Resolve MSAA to a single-sample
+     *     framebuffer before drawing UI" for a multisampled target. A refused call draws nothing
      */
     public static native void submit(
             FloatBuffer buffer,
