@@ -150,6 +150,8 @@ public final class GlyphAtlas implements AutoCloseable {
     }
 
     /**
+     * An atlas of {@code font}'s glyphs rasterised with the given hints.
+     *
      * @param font the font, with its size (one point per UI unit) and any layout attributes, such
      *     as {@code TextAttribute.KERNING}, which the layout then applies as Java2D does
      * @param antialiasing a {@link RenderingHints#KEY_TEXT_ANTIALIASING} value: on, off, GASP (the
@@ -162,8 +164,8 @@ public final class GlyphAtlas implements AutoCloseable {
      * @throws IllegalArgumentException for an LCD or unknown hint value or a page below 64
      */
     public GlyphAtlas(Font font, Object antialiasing, Object fractionalMetrics, String characters, int pageSize) {
-        if (!RenderingHints.KEY_TEXT_ANTIALIASING.isCompatibleValue(antialiasing)
-                || antialiasing.toString().contains("LCD")) {
+        if (!Set.of(RenderingHints.VALUE_TEXT_ANTIALIAS_ON, RenderingHints.VALUE_TEXT_ANTIALIAS_OFF,
+                RenderingHints.VALUE_TEXT_ANTIALIAS_GASP, RenderingHints.VALUE_TEXT_ANTIALIAS_DEFAULT).contains(antialiasing)) {
             throw new IllegalArgumentException("antialiasing must be a text anti-aliasing hint other than LCD: "
                     + antialiasing);
         }
