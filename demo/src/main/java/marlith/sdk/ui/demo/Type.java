@@ -20,9 +20,6 @@ public enum Type {
     HEADLINE(Font.BOLD, 26),
     DISPLAY(Font.BOLD, 38);
 
-    /** The characters the scene's text uses; others are rasterised when first drawn. */
-    static final String CHARACTERS = GlyphAtlas.PRINTABLE_ASCII + "·×—•…°";
-
     final Font font;
     final FontMetrics metrics;
 
@@ -40,10 +37,13 @@ public enum Type {
         g.setRenderingHint(RenderingHints.KEY_FRACTIONALMETRICS, RenderingHints.VALUE_FRACTIONALMETRICS_OFF);
     }
 
-    /** A glyph atlas of this type with the same hints, for the GPU painter. */
+    /**
+     * A glyph atlas of this type with the same hints, for the GPU painter. It prepares no
+     * characters: whole lines are what it keeps, and it rasterises a glyph when a line first needs it.
+     */
     GlyphAtlas atlas() {
         return new GlyphAtlas(font, RenderingHints.VALUE_TEXT_ANTIALIAS_ON, RenderingHints.VALUE_FRACTIONALMETRICS_OFF,
-                CHARACTERS, GlyphAtlas.DEFAULT_PAGE_SIZE);
+                "", GlyphAtlas.DEFAULT_PAGE_SIZE);
     }
 
     int width(String text) {
