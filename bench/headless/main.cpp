@@ -33,7 +33,7 @@
 namespace {
 
 constexpr int protocol_version = 24164;
-constexpr int warmup_frames = 2;
+constexpr int warmup_frames = 1;
 constexpr double warmup_seconds = 0.5;
 constexpr int max_frames = 240;
 constexpr int picture_frame = 90;
@@ -241,8 +241,9 @@ void timed_frame(const Contestant &c, Scene *s, int frame, Times *t) {
     t->gpu.push_back((double)ns / 1e6);
 }
 
-// Warm-up of at least two frames and up to half a second, then frames until
-// the budget is spent and at least `frames` were drawn.
+// Warm-up of at least one frame (shader compilation, target allocation) and
+// up to half a second, then frames until the budget is spent and at least
+// `frames` were drawn.
 Times measure(const Contestant &c, Scene *s, const Options &o) {
     int f = 0;
     auto start = std::chrono::steady_clock::now();

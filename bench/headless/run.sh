@@ -35,7 +35,7 @@ export GLIBC_TUNABLES="glibc.malloc.trim_threshold=1073741824:glibc.malloc.top_p
 
 "$program" --probe >"$out/meta.txt"
 # A software rasterizer takes from 10 ms to about 2 s per frame here, so each
-# configuration gets two warm-up frames and three timed ones in one round; a
+# configuration gets one warm-up frame and three timed ones in one round; a
 # GPU gets three rounds of at least half a second (at most 240 frames) each.
 case "$(sed -n 's/^renderer: //p' "$out/meta.txt")" in
     *llvmpipe* | *softpipe* | *[Ss]oftware*) timing="--rounds 1 --budget 0 --frames 3" ;;
