@@ -362,6 +362,19 @@ TEST_F(SubmitTest, SlotsReachTheirUniformComponents) {
         expect_vec4(programs.glass, "highlightColor", 36.25f, 37.25f, 38.25f, 39.25f);
         expect_vec4(programs.glass, "shadowColor", 40.25f, 41.25f, 42.25f, 43.25f);
     }
+    // A pointer that is not a finite point is outside: sent far away, never
+    // as the NaN that would also put out the rim light.
+    const float nan = std::nanf(""), inf = INFINITY;
+    for (auto pointer :
+         {std::make_pair(nan, 5.0f), std::make_pair(5.0f, nan), std::make_pair(-inf, 5.0f)}) {
+        c.mx = pointer.first, c.my = pointer.second;
+        Stream s;
+        s.add(numbered(glass_kind));
+        rec_reset();
+        submit(s, c);
+        expect_no_exception();
+        expect_vec4(programs.glass, "pointerv", -1e9f, -1e9f, 1, 0);
+    }
 }
 
 TEST_F(SubmitTest, ClipEntriesCarryTheirSlots) {

@@ -97,13 +97,6 @@ public final class CommandBuffer {
      */
     static final float EDGE = 2f;
 
-    /**
-     * Where a pointer outside the UI is sent: far enough that the glass sheen around it is 0
-     * everywhere. The glass shader has no NaN test, and a NaN pointer would put out its rim
-     * light along with the sheen.
-     */
-    static final float POINTER_OUTSIDE = -1e9f;
-
     /** A shadow's blur reaches 1.5 blur radii (3 sigma) past its edge. */
     static final float SHADOW_REACH = 1.5f;
 
@@ -203,7 +196,6 @@ public final class CommandBuffer {
         }
         if (clipDepth != 0) throw new IllegalStateException(clipDepth + " clip(s) still open");
         RenderSession.checkThread("CommandBuffer.submit");
-        if (Float.isNaN(mx) || Float.isNaN(my)) mx = my = POINTER_OUTSIDE;
         NativeGpu.submit(records, count, target, colorBuffer, width, height, uiWidth, uiHeight, sigma, mx, my);
     }
 
