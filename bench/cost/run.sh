@@ -8,6 +8,8 @@
 #
 #   sh bench/cost/run.sh BUILD_DIR SHADER_DIR [SHADER_DIR...]
 set -eu
+root=$(cd "$(dirname "$0")/../.." && pwd)
+sh "$root/scripts/ensure-packages.sh" valgrind
 build=$1
 shift
 tool="$build/bench/ombrel-shader-cost"
@@ -17,22 +19,23 @@ draws=4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# totals DIR SIZE: "case total" lines of the dumps of one run.
+# totals DIR: "case total" lines of one run, the Nth dump holding the Nth case.
 totals() {
-    for f in "$1"/out.*; do
-        name=$(sed -n 's/^desc: Trigger: Client Request: //p' "$f")
-        [ -n "$name" ] || continue
-        echo "$name $(sed -n 's/^totals: *//p' "$f" | cut -d' ' -f1)"
-    done | sort
+    n=1
+    while read -r name; do
+        echo "$name $(sed -n 's/^totals: *//p' "$1/out.$n" | cut -d' ' -f1)"
+        n=$((n + 1))
+    done <"$1/names" | sort
 }
 
 for shaders in "$@"; do
     for size in $small $large; do
         mkdir -p "$work/$size"
-        rm -f "$work/$size"/out.*
+        rm -f "$work/$size"/out*
         LP_NUM_THREADS=0 valgrind --tool=callgrind --smc-check=all-non-file \
-            --callgrind-out-file="$work/$size/out.%p" "$tool" --shaders "$shaders" --size "$size" \
-            >"$work/$size/log" 2>&1 || { cat "$work/$size/log" >&2; exit 1; }
+            --zero-before=ombrel_measured_draws --dump-after=ombrel_measured_draws \
+            --callgrind-out-file="$work/$size/out" "$tool" --shaders "$shaders" --size "$size" \
+            >"$work/$size/names" 2>"$work/$size/log" || { cat "$work/$size/log" >&2; exit 1; }
         totals "$work/$size" >"$work/$size/totals"
     done
     echo "$shaders: instructions per pixel"
