@@ -95,17 +95,7 @@ final class OmbrelFrames implements Frames {
 
     @Override
     public BufferedImage picture() {
-        ByteBuffer rgba = ByteBuffer.allocateDirect(width * height * 4);
-        NativeGpu.readPixels(width, height, rgba);
-        BufferedImage image = new BufferedImage(width, height, BufferedImage.TYPE_INT_RGB);
-        for (int y = 0; y < height; y++) {
-            int row = (height - 1 - y) * width * 4;
-            for (int x = 0; x < width; x++) {
-                int at = row + 4 * x;
-                image.setRGB(x, y, (rgba.get(at) & 255) << 16 | (rgba.get(at + 1) & 255) << 8 | rgba.get(at + 2) & 255);
-            }
-        }
-        return image;
+        return NativeGpu.readImage(width, height);
     }
 
     /** Fails on a pending GL error, then releases the renderer and the window. */

@@ -111,7 +111,7 @@ class DemoTest {
                 int records = painter.end(), characters = 30 * (4 + wide.length());
                 for (Object[] l : lines) characters += ((String) l[0]).length();
                 assertTrue(records * 30 < characters, records + " records for " + characters + " characters");
-                assertMatches(expected, WindowRun.readBack(WIDTH, HEIGHT), "frame " + frame);
+                assertMatches(expected, NativeGpu.readImage(WIDTH, HEIGHT), "frame " + frame);
                 NativeGpu.swap();
             }
         } finally {
@@ -157,7 +157,7 @@ class DemoTest {
                     records.text(plain, 20, 140 + 22 * i, lines.get(i), 0xB0FFC04A);
                 }
                 records.submit(0, NativeGpu.GL_BACK, WIDTH, HEIGHT, WIDTH, HEIGHT, 0, Float.NaN, Float.NaN);
-                assertMatches(expected, WindowRun.readBack(WIDTH, HEIGHT), "frame " + frame);
+                assertMatches(expected, NativeGpu.readImage(WIDTH, HEIGHT), "frame " + frame);
                 NativeGpu.swap();
             }
         }

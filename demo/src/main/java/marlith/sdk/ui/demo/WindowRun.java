@@ -10,10 +10,8 @@ import java.awt.event.MouseAdapter;
 import java.awt.event.MouseEvent;
 import java.awt.event.WindowAdapter;
 import java.awt.event.WindowEvent;
-import java.awt.image.BufferedImage;
 import java.io.IOException;
 import java.lang.reflect.InvocationTargetException;
-import java.nio.ByteBuffer;
 import marlith.sdk.ui.render.NativeGpu;
 
 /**
@@ -106,7 +104,7 @@ final class WindowRun {
                 scene.paint(painter, w, h, time, hud);
                 hud.records = painter.end();
                 if (options.screenshot() != null && n == options.frames() - 1) {
-                    Demo.save(readBack(w, h), options.screenshot());
+                    Demo.save(NativeGpu.readImage(w, h), options.screenshot());
                 }
                 NativeGpu.swap();
                 if (rate.tick()) {
@@ -120,21 +118,5 @@ final class WindowRun {
         } finally {
             painter.delete();
         }
-    }
-
-
-    // The back buffer as an image: GL hands the lowest row first, images start at the top.
-    static BufferedImage readBack(int w, int h) {
-        ByteBuffer rgba = ByteBuffer.allocateDirect(w * h * 4);
-        NativeGpu.readPixels(w, h, rgba);
-        BufferedImage image = new BufferedImage(w, h, BufferedImage.TYPE_INT_RGB);
-        for (int y = 0; y < h; y++) {
-            int row = (h - 1 - y) * w * 4;
-            for (int x = 0; x < w; x++) {
-                int i = row + x * 4;
-                image.setRGB(x, y, (rgba.get(i) & 0xFF) << 16 | (rgba.get(i + 1) & 0xFF) << 8 | rgba.get(i + 2) & 0xFF);
-            }
-        }
-        return image;
     }
 }
