@@ -37,10 +37,18 @@ final class OmbrelFrames implements Frames {
     OmbrelFrames(int width, int height) throws Exception {
         this.width = width;
         this.height = height;
+        window = openWindow("ombrel-ui bench", width, height, NativeGpu.shaderSources());
+    }
+
+    /**
+     * An undecorated window whose Canvas is exactly {@code width} x {@code height} pixels, with the
+     * renderer open on it from {@code sources}.
+     */
+    static Frame openWindow(String title, int width, int height, String[] sources) throws Exception {
         Canvas canvas = new Canvas();
         canvas.setPreferredSize(new Dimension(width, height));
         canvas.setIgnoreRepaint(true);
-        window = new Frame("ombrel-ui bench");
+        Frame window = new Frame(title);
         window.setUndecorated(true);
         window.setResizable(false);
         window.add(canvas);
@@ -50,12 +58,13 @@ final class OmbrelFrames implements Frames {
         });
         Toolkit.getDefaultToolkit().sync();
         NativeGpu.load();
-        NativeGpu.open(canvas, NativeGpu.jawtPath(), NativeGpu.shaderSources());
+        NativeGpu.open(canvas, NativeGpu.jawtPath(), sources);
         long size = NativeGpu.clientSize();
         if (size != ((long) width << 32 | height)) {
             throw new IllegalStateException("window is " + (size >>> 32) + "x" + (size & 0xFFFFFFFFL)
                     + ", wanted " + width + "x" + height);
         }
+        return window;
     }
 
     @Override

@@ -1,10 +1,6 @@
 package marlith.bench;
 
-import java.awt.Canvas;
-import java.awt.Dimension;
-import java.awt.EventQueue;
 import java.awt.Frame;
-import java.awt.Toolkit;
 import java.awt.image.BufferedImage;
 import java.io.IOException;
 import java.nio.ByteBuffer;
@@ -393,18 +389,7 @@ final class ShaderCheck {
     /** Opens a window with the sources, draws every case and returns the RGBA pixels of each. */
     private static Map<String, byte[]> drawAll(String[] sources, List<Case> cases, int width, int height)
             throws Exception {
-        Canvas canvas = new Canvas();
-        canvas.setPreferredSize(new Dimension(width, height));
-        Frame window = new Frame("shader check");
-        window.setUndecorated(true);
-        window.add(canvas);
-        EventQueue.invokeAndWait(() -> {
-            window.pack();
-            window.setVisible(true);
-        });
-        Toolkit.getDefaultToolkit().sync();
-        NativeGpu.load();
-        NativeGpu.open(canvas, NativeGpu.jawtPath(), sources);
+        Frame window = OmbrelFrames.openWindow("shader check", width, height, sources);
         Map<String, byte[]> out = new LinkedHashMap<>();
         try {
             int atlas = atlas();
