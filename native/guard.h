@@ -10,11 +10,11 @@
 #define OMBREL_GUARD_H
 
 // X(field, glGetIntegerv query, array size or nothing, value during a pass):
-// "own" is what the pass binds or sets for itself, renderer_vao the empty
+// "own" is what the pass binds or sets for itself, renderer.vao the empty
 // vertex array all its draws use.
 #define OMBREL_GUARD_INTEGERS(X)                                                                   \
     X(program, GL_CURRENT_PROGRAM, , own)                                                          \
-    X(vao, GL_VERTEX_ARRAY_BINDING, , renderer_vao)                                                \
+    X(vao, GL_VERTEX_ARRAY_BINDING, , renderer.vao)                                                \
     X(draw, GL_DRAW_FRAMEBUFFER_BINDING, , own)                                                    \
     X(read, GL_READ_FRAMEBUFFER_BINDING, , own)                                                    \
     X(active, GL_ACTIVE_TEXTURE, , own)                                                            \
