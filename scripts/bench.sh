@@ -27,6 +27,8 @@
 # per-frame scene memory back in on every frame, which buries the rendering
 # under kernel time. --default-malloc runs without them.
 set -eu
+# The same UTF-8 locale on every machine, set or not (C.UTF-8 is always there).
+export LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 

@@ -4,6 +4,8 @@
 # arguments go to the demo instead (--help lists them). Starts a private Xvfb
 # when no X display answers.
 set -e
+# The same UTF-8 locale on every machine, set or not (C.UTF-8 is always there).
+export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
 # What configuring build/ needs, tests included, so that this build folder
 # stays the one scripts/test.sh uses.

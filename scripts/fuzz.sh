@@ -12,6 +12,8 @@
 #   ASAN_OPTIONS=detect_leaks=0:handle_segv=0 build-fuzz/fuzz-submit \
 #       -max_total_time=3600 -handle_segv=0 -detect_leaks=0 build-fuzz/corpus/submit
 set -e
+# The same UTF-8 locale on every machine, set or not (C.UTF-8 is always there).
+export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 build=build-fuzz

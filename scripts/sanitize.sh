@@ -5,6 +5,8 @@
 # library loaded. Any sanitizer report, JNI warning or test failure makes the
 # script exit non-zero.
 set -e
+# The same UTF-8 locale on every machine, set or not (C.UTF-8 is always there).
+export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
 root="$PWD"
 build="$root/build-asan"

@@ -4,6 +4,9 @@
 # Java, window and demo tests (the jar carries both libraries), the same
 # suites again with ASan and UBSan, and each fuzzer for a bounded time.
 set -e
+# A minimal machine has no locale set; Wine makes the Windows tests' non-ASCII
+# folders only under a UTF-8 one, and C.UTF-8 is always there on Debian.
+export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
 sh scripts/ensure-packages.sh \
     build-essential cmake pkg-config openjdk-17-jdk libgtest-dev libbenchmark-dev \

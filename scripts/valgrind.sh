@@ -5,6 +5,8 @@
 # suppressions in tests/robustness/valgrind.supp cover only the JVM's and
 # Mesa's own code. The first argument replaces the default gtest filter.
 set -e
+# The same UTF-8 locale on every machine, set or not (C.UTF-8 is always there).
+export LC_ALL=C.UTF-8
 cd "$(dirname "$0")/.."
 root="$PWD"
 build="$root/build-vg"

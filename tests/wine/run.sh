@@ -8,6 +8,9 @@
 #   build-win/wine-prefix/      private Wine prefix, made once and kept
 # Usage: tests/wine/run.sh [test-name-filter]
 set -eu
+# Wine maps Windows path names to Unix ones through the locale: the tests'
+# non-ASCII folders need a UTF-8 one, which a minimal machine does not set.
+export LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 
