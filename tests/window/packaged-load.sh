@@ -9,17 +9,28 @@
 #    also from a read-only temporary folder.
 # 3. With an empty read-only temporary folder the library is extracted under
 #    ~/.cache; with ~/.cache read-only as well, loading fails and says why.
+# Root writes through permission bits, so for root every JVM runs as the
+# unprivileged user 65534 (nobody), which meets a read-only folder as a user
+# does; a container or chroot allows that where it refuses mount namespaces.
 # Usage: tests/window/packaged-load.sh JAVA JAR OMBREL_JAR PACKAGED_LOAD_SOURCE
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 java=$1
-dir=$(mktemp -d)
+as_user=""
+if [ "$(id -u)" -eq 0 ]; then
+    as_user="setpriv --reuid=65534 --regid=65534 --clear-groups"
+    # Everything that user needs lies under a folder it can reach, whatever TMPDIR says.
+    dir=$(mktemp -d -p /tmp)
+else
+    dir=$(mktemp -d)
+fi
 trap 'chmod -R u+w "$dir"; rm -rf "$dir"' EXIT
 cp "$3" "$dir/ombrel-ui.jar"
 cp "$4" "$dir/PackagedLoad.java"
 mkdir "$dir/tmp" "$dir/home" "$dir/empty-tmp" "$dir/empty-home" "$dir/bundled"
 (cd "$dir/bundled" && "$2" xf ../ombrel-ui.jar native/linux-x86-64/libombrel-ui.so)
 bundled=$dir/bundled/native/linux-x86-64/libombrel-ui.so
+[ -z "$as_user" ] || chown -R 65534:65534 "$dir"
 
 fail() {
     echo "packaged-load: $*"
@@ -28,28 +39,18 @@ fail() {
 
 # run TMPDIR HOME [ARGUMENTS...]: PackagedLoad with these folders as
 # java.io.tmpdir and user.home; the folders named in $readonly are read-only
-# for it (for root, which writes through permission bits, by a read-only bind
-# mount in a mount namespace of its own).
+# for it.
 readonly=""
 run() {
     tmp=$1 home=$2
     shift 2
-    set -- env -u LD_LIBRARY_PATH sh "$here/jni-checked.sh" "$java" -Xcheck:jni \
-        -Djava.io.tmpdir="$tmp" -Duser.home="$home" -cp "$dir/ombrel-ui.jar" "$dir/PackagedLoad.java" "$@"
-    if [ -z "$readonly" ]; then
-        "$@"
-    elif [ "$(id -u)" -eq 0 ]; then
-        unshare -m sh -c 'for d in $0; do
-                              mount --bind "$d" "$d" && mount -o remount,bind,ro "$d" "$d" || exit 1
-                          done
-                          exec "$@"' "$readonly" "$@"
-    else
-        chmod a-w $readonly
-        status=0
-        "$@" || status=$?
-        chmod u+w $readonly
-        return $status
-    fi
+    [ -z "$readonly" ] || chmod a-w $readonly
+    status=0
+    env -u LD_LIBRARY_PATH sh "$here/jni-checked.sh" $as_user "$java" -Xcheck:jni \
+        -Djava.io.tmpdir="$tmp" -Duser.home="$home" -cp "$dir/ombrel-ui.jar" "$dir/PackagedLoad.java" "$@" ||
+        status=$?
+    [ -z "$readonly" ] || chmod u+w $readonly
+    return $status
 }
 
 # extracted FOLDER: the one file under FOLDER, which must be the bundled
