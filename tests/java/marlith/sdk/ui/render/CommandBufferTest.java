@@ -5,6 +5,9 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import java.awt.Canvas;
+import java.awt.Font;
+import java.awt.image.BufferedImage;
 import java.io.IOException;
 import java.lang.reflect.Field;
 import java.lang.reflect.Modifier;
@@ -17,6 +20,7 @@ import java.util.TreeMap;
 import java.util.regex.Matcher;
 import java.util.regex.Pattern;
 import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.function.Executable;
 
 class CommandBufferTest {
     private static final Corners CORNERS = Corners.of(1, 2, 3, 4).smoothing(0.1f, 0.2f, 0.3f, 0.4f);
@@ -186,24 +190,66 @@ class CommandBufferTest {
         assertThrows(IllegalStateException.class, commands::popClip);
     }
 
-    // Checked before the native call, so the library need not be loaded.
+    // Every row is refused before any native call, so the library need not be loaded: an
+    // argument check raises IllegalArgumentException with a message that starts with the
+    // argument's name.
     @Test
-    void submitNamesTheArgumentOutOfRange() {
-        CommandBuffer commands = new CommandBuffer();
-        commands.fill(0, 0, 10, 10, Corners.NONE, 0xFFFFFFFF);
+    void misuseIsRefusedNamingTheArgument() {
+        CommandBuffer commands = new CommandBuffer().fill(0, 0, 10, 10, Corners.NONE, 0xFFFFFFFF);
+        GlyphAtlas atlas = new GlyphAtlas(new Font(Font.SANS_SERIF, Font.PLAIN, 12));
         float nan = Float.NaN, inf = Float.POSITIVE_INFINITY;
         Object[][] cases = {
-            {"sigma", 100, 100, 100f, 100f, 32.5f}, {"sigma", 100, 100, 100f, 100f, -1f},
-            {"sigma", 100, 100, 100f, 100f, nan}, {"width", 0, 100, 100f, 100f, 0f},
-            {"height", 100, -5, 100f, 100f, 0f}, {"uiWidth", 100, 100, 0f, 100f, 0f},
-            {"uiWidth", 100, 100, nan, 100f, 0f}, {"uiHeight", 100, 100, 100f, inf, 0f},
-            {"uiHeight", 100, 100, 100f, -1f, 0f},
+            {"sigma", submit(commands, 100, 100, 100f, 100f, 32.5f)},
+            {"sigma", submit(commands, 100, 100, 100f, 100f, -1f)},
+            {"sigma", submit(commands, 100, 100, 100f, 100f, nan)},
+            {"width", submit(commands, 0, 100, 100f, 100f, 0f)},
+            {"height", submit(commands, 100, -5, 100f, 100f, 0f)},
+            {"uiWidth", submit(commands, 100, 100, 0f, 100f, 0f)},
+            {"uiWidth", submit(commands, 100, 100, nan, 100f, 0f)},
+            {"uiHeight", submit(commands, 100, 100, 100f, inf, 0f)},
+            {"uiHeight", submit(commands, 100, 100, 100f, -1f, 0f)},
+            {"initialRecords", (Executable) () -> new CommandBuffer(1 << 24)},
+            {"initialRecords", (Executable) () -> new CommandBuffer(Integer.MAX_VALUE)},
+            {"initialRecords", (Executable) () -> new CommandBuffer(-1)},
+            {"x", (Executable) () -> commands.text(atlas, nan, 20, "a", 0xFFFFFFFF)},
+            {"baseline", (Executable) () -> commands.text(atlas, 0, inf, "a", 0xFFFFFFFF)},
+            {"atlas", (Executable) () -> commands.text(null, 0, 20, "a", 0xFFFFFFFF)},
+            {"text", (Executable) () -> commands.text(atlas, 0, 20, null, 0xFFFFFFFF)},
+            {"w", (Executable) () -> commands.fill(0, 0, nan, 10, Corners.NONE, 0xFFFFFFFF)},
+            {"corners", (Executable) () -> commands.fill(0, 0, 10, 10, null, 0xFFFFFFFF)},
+            {"style", (Executable) () -> commands.glass(0, 0, 10, 10, Corners.NONE, null)},
+            {"alignment", (Executable) () -> commands.stroke(0, 0, 10, 10, Corners.NONE, 1, 7, 0xFFFFFFFF)},
+            {"width", (Executable) () -> commands.stroke(0, 0, 10, 10, Corners.NONE, nan, 0, 0xFFFFFFFF)},
+            {"blur", (Executable) () -> commands.shadow(0, 0, 10, 10, Corners.NONE, -1, 0, 0, 0, false, 0xFF000000)},
+            {"dy", (Executable) () -> commands.shadow(0, 0, 10, 10, Corners.NONE, 4, 0, 0, inf, false, 0xFF000000)},
+            {"feather", (Executable) () -> commands.pushClip(0, 0, 10, 10, Corners.NONE, nan)},
+            {"opacity", (Executable) () -> commands.image(0, 0, 10, 10, 4, 0, 0, 1, 1, Corners.NONE, nan)},
+            {"u1", (Executable) () -> commands.glyph(0, 0, 10, 10, 4, 0, 0, inf, 1, 0xFFFFFFFF)},
+            {"amount", (Executable) () -> Glass.DEFAULT.withTint(0x336699, inf)},
+            {"boost", (Executable) () -> Glass.DEFAULT.withSaturation(nan)},
+            {"width", (Executable) () -> Glass.DEFAULT.withBevel(nan, 10, 0.2f)},
+            {"opacity", (Executable) () -> Glass.DEFAULT.withOpacity(2)},
+            {"frost", (Executable) () -> Glass.DEFAULT.withFrost(-0.5f)},
+            {"radius", (Executable) () -> Corners.of(nan)},
+            {"bottomLeft", (Executable) () -> Corners.of(1, 1, 1, -1)},
+            {"amount", (Executable) () -> Corners.of(4).smoothing(1.5f)},
+            {"width", (Executable) () -> NativeGpu.readImage(-1, 4)},
+            {"width x height", (Executable) () -> NativeGpu.readImage(65536, 65536)},
+            {"image", (Executable) () -> NativeGpu.createTexture((BufferedImage) null)},
+            {"canvas", (Executable) () -> NativeGpu.open((Canvas) null)},
+            {"font", (Executable) () -> new GlyphAtlas(null)},
+            {"antialiasing", (Executable) () -> new GlyphAtlas(atlas.font(), null, null, "", 64)},
         };
         for (Object[] c : cases) {
-            IllegalArgumentException refused = assertThrows(IllegalArgumentException.class, () -> commands.submit(0,
-                    NativeGpu.GL_BACK, (int) c[1], (int) c[2], (float) c[3], (float) c[4], (float) c[5], 0, 0));
-            assertTrue(refused.getMessage().startsWith(c[0] + " "), refused.getMessage());
+            IllegalArgumentException refused = assertThrows(IllegalArgumentException.class, (Executable) c[1]);
+            assertTrue(refused.getMessage().startsWith(c[0] + " "), c[0] + ": " + refused.getMessage());
         }
+        assertEquals(1, commands.count(), "a refused call wrote a record");
+    }
+
+    private static Executable submit(CommandBuffer commands, int width, int height, float uiWidth, float uiHeight,
+            float sigma) {
+        return () -> commands.submit(0, NativeGpu.GL_BACK, width, height, uiWidth, uiHeight, sigma, 0, 0);
     }
 
     @Test
@@ -214,7 +260,7 @@ class CommandBufferTest {
         commands.pushClip(50, 50, 10, 10, Corners.NONE);
         commands.fill(0, 0, 20, 20, Corners.NONE, 0xFFFFFFFF);
         commands.popClip();
-        commands.glyph(0, 0, Float.NaN, 10, 1, 0, 0, 1, 1, 0xFFFFFFFF);
+        commands.glyph(0, 0, 0, 10, 1, 0, 0, 1, 1, 0xFFFFFFFF);
         assertEquals(2, commands.count());
         assertEquals(KIND_CLIP_PUSH, record(commands, 0)[SLOT_KIND]);
         assertEquals(KIND_CLIP_POP, record(commands, 1)[SLOT_KIND]);

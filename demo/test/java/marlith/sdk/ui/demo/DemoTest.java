@@ -22,6 +22,7 @@ import marlith.sdk.ui.render.CommandBuffer;
 import marlith.sdk.ui.render.Corners;
 import marlith.sdk.ui.render.GlyphAtlas;
 import marlith.sdk.ui.render.NativeGpu;
+import marlith.sdk.ui.render.RenderSession;
 import javax.imageio.ImageIO;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.io.TempDir;
@@ -63,9 +64,9 @@ class DemoTest {
     /** Text drawn through glyph atlases, in one window: the painter's lines, then the atlas's own cases. */
     @Test
     void textShowsWhatJava2DDraws() throws Exception {
-        inWindow(() -> {
-            painterLinesShowWhatJava2DDraws();
-            atlasLinesShowWhatJava2DDraws();
+        inWindow(gpu -> {
+            painterLinesShowWhatJava2DDraws(gpu);
+            atlasLinesShowWhatJava2DDraws(gpu);
         });
     }
 
@@ -76,7 +77,7 @@ class DemoTest {
      * placed on a page opened mid-frame because the first one filled up, and the next frame,
      * which starts the atlas's line pages over.
      */
-    private static void painterLinesShowWhatJava2DDraws() throws Exception {
+    private static void painterLinesShowWhatJava2DDraws(RenderSession gpu) throws Exception {
         String wide = "Refraction bends the backdrop at the rim; ".repeat(4);
         Object[][] lines = {
             {"Overview", 26f, 60f, Type.HEADLINE, 0xFFF4F6FF},
@@ -95,7 +96,7 @@ class DemoTest {
         }
         g.dispose();
 
-        GpuPainter painter = new GpuPainter();
+        GpuPainter painter = new GpuPainter(gpu);
         try {
             for (int frame = 0; frame < 2; frame++) {
                 painter.begin(WIDTH, HEIGHT, 0, 0);
@@ -111,8 +112,8 @@ class DemoTest {
                 int records = painter.end(), characters = 30 * (4 + wide.length());
                 for (Object[] l : lines) characters += ((String) l[0]).length();
                 assertTrue(records * 30 < characters, records + " records for " + characters + " characters");
-                assertMatches(expected, NativeGpu.readImage(WIDTH, HEIGHT), "frame " + frame);
-                NativeGpu.swap();
+                assertMatches(expected, gpu.readImage(WIDTH, HEIGHT), "frame " + frame);
+                gpu.present();
             }
         } finally {
             painter.delete();
@@ -127,7 +128,7 @@ class DemoTest {
      * frame than the line pages may hold while the buffer holds them, drawn glyph by glyph
      * instead; and a second frame, after which the line pages start over.
      */
-    private static void atlasLinesShowWhatJava2DDraws() throws Exception {
+    private static void atlasLinesShowWhatJava2DDraws(RenderSession gpu) throws Exception {
         Font kerned = new Font(Font.SERIF, Font.ITALIC, 30).deriveFont(
                 Map.of(TextAttribute.KERNING, TextAttribute.KERNING_ON, TextAttribute.LIGATURES, TextAttribute.LIGATURES_ON));
         String[] words = {"AVATAR Wave To ffi fl", "Typography: Å É Ø ß ✓ € 漢字"};
@@ -156,20 +157,19 @@ class DemoTest {
                 for (int i = 0; i < lines.size(); i++) {
                     records.text(plain, 20, 140 + 22 * i, lines.get(i), 0xB0FFC04A);
                 }
-                records.submit(0, NativeGpu.GL_BACK, WIDTH, HEIGHT, WIDTH, HEIGHT, 0, Float.NaN, Float.NaN);
-                assertMatches(expected, NativeGpu.readImage(WIDTH, HEIGHT), "frame " + frame);
-                NativeGpu.swap();
+                gpu.submit(records, 0, Float.NaN, Float.NaN);
+                assertMatches(expected, gpu.readImage(WIDTH, HEIGHT), "frame " + frame);
+                gpu.present();
             }
         }
     }
 
     interface Drawing {
-        void run() throws Exception;
+        void run(RenderSession gpu) throws Exception;
     }
 
-    // Runs `drawing` with the renderer open on a WIDTH x HEIGHT window, then closes both.
+    // Runs `drawing` with a session open on a WIDTH x HEIGHT window, then closes both.
     private static void inWindow(Drawing drawing) throws Exception {
-        NativeGpu.load();
         Frame window = new Frame("text records");
         Canvas canvas = new Canvas();
         EventQueue.invokeAndWait(() -> {
@@ -180,11 +180,9 @@ class DemoTest {
             window.setVisible(true);
         });
         Toolkit.getDefaultToolkit().sync();
-        try {
-            NativeGpu.open(canvas, NativeGpu.jawtPath(), NativeGpu.shaderSources());
-            drawing.run();
+        try (RenderSession gpu = NativeGpu.open(canvas)) {
+            drawing.run(gpu);
         } finally {
-            NativeGpu.close();
             EventQueue.invokeAndWait(window::dispose);
         }
     }

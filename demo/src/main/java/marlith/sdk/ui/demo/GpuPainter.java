@@ -8,11 +8,12 @@ import marlith.sdk.ui.render.Corners;
 import marlith.sdk.ui.render.Glass;
 import marlith.sdk.ui.render.GlyphAtlas;
 import marlith.sdk.ui.render.NativeGpu;
+import marlith.sdk.ui.render.RenderSession;
 
 /**
- * Paints through the native renderer into the default framebuffer: the background pass at once,
- * everything else as command records, submitted by {@link #end()} or when a backdrop refresh
- * comes before any glass. Needs the renderer open and its context current on the calling thread.
+ * Paints through a render session into its window: the background pass at once, everything else
+ * as command records, submitted by {@link #end()} or when a backdrop refresh comes before any
+ * glass. Call it on the session's thread.
  *
  * <p>Every submit captures the target, and blurs it too unless the blur strength is 0, and the
  * blur is the costly part. So each submit asks for the blur only when it holds frosted glass, and
@@ -23,6 +24,7 @@ public final class GpuPainter implements Painter {
     /** Corner smoothing of every rounded rectangle: a soft squircle. */
     private static final float SMOOTHING = 0.6f;
 
+    private final RenderSession session;
     private final CommandBuffer records = new CommandBuffer();
     private final Map<Type, GlyphAtlas> atlases = new EnumMap<>(Type.class);
     private final Map<Float, Corners> smooth = new HashMap<>();
@@ -32,6 +34,11 @@ public final class GpuPainter implements Painter {
     private float mx, my;
     private boolean glass, frosted;
     private int submitted;
+
+    /** A painter drawing through {@code session}. */
+    public GpuPainter(RenderSession session) {
+        this.session = session;
+    }
 
     /** Starts a frame for a window of width × height pixels with the pointer at (mx, my). */
     public void begin(int width, int height, float mx, float my) {
@@ -51,7 +58,7 @@ public final class GpuPainter implements Painter {
     }
 
     private void flush() {
-        records.submit(0, NativeGpu.GL_BACK, width, height, width, height, frosted ? Scene.BLUR : 0f, mx, my);
+        session.submit(records, 0, NativeGpu.GL_BACK, width, height, width, height, frosted ? Scene.BLUR : 0f, mx, my);
         submitted += records.count();
         records.clear();
         glass = frosted = false;
@@ -64,7 +71,7 @@ public final class GpuPainter implements Painter {
 
     @Override
     public void background(float time, int base, int accent) {
-        NativeGpu.background(width, height, time, true, false, base, accent);
+        session.background(width, height, time, true, false, base, accent);
     }
 
     @Override

@@ -13,6 +13,7 @@ import java.awt.event.WindowEvent;
 import java.io.IOException;
 import java.lang.reflect.InvocationTargetException;
 import marlith.sdk.ui.render.NativeGpu;
+import marlith.sdk.ui.render.RenderSession;
 
 /**
  * The GPU demo: a Frame with a Canvas, the renderer opened on it, and a frame loop on this thread
@@ -29,15 +30,12 @@ final class WindowRun {
     private WindowRun() {}
 
     static void run(Options options) throws IOException, InterruptedException, InvocationTargetException {
-        NativeGpu.load();
         WindowRun run = new WindowRun();
         EventQueue.invokeAndWait(() -> run.show(options.width(), options.height()));
         Toolkit.getDefaultToolkit().sync();
-        try {
-            NativeGpu.open(run.canvas, NativeGpu.jawtPath(), NativeGpu.shaderSources());
-            run.loop(options);
+        try (RenderSession gpu = NativeGpu.open(run.canvas)) {
+            run.loop(gpu, options);
         } finally {
-            NativeGpu.close();
             EventQueue.invokeAndWait(run.frame::dispose);
         }
     }
@@ -78,8 +76,8 @@ final class WindowRun {
         frame.setVisible(true);
     }
 
-    private void loop(Options options) throws IOException {
-        GpuPainter painter = new GpuPainter();
+    private void loop(RenderSession gpu, Options options) throws IOException {
+        GpuPainter painter = new GpuPainter(gpu);
         try {
             Scene scene = new Scene();
             Scene.Hud hud = new Scene.Hud();
@@ -89,9 +87,8 @@ final class WindowRun {
             long start = System.nanoTime();
             int w = 0, h = 0;
             for (long n = 0; open && (options.frames() == 0 || n < options.frames()); n++) {
-                long size = NativeGpu.clientSize();
-                w = (int) (size >>> 32);
-                h = (int) size;
+                w = gpu.clientWidth();
+                h = gpu.clientHeight();
                 if (w <= 0 || h <= 0) continue;
                 float time = options.frames() > 0 ? n / 60f : (System.nanoTime() - start) / 1e9f;
                 hud.frame = n;
@@ -104,9 +101,9 @@ final class WindowRun {
                 scene.paint(painter, w, h, time, hud);
                 hud.records = painter.end();
                 if (options.screenshot() != null && n == options.frames() - 1) {
-                    Demo.save(NativeGpu.readImage(w, h), options.screenshot());
+                    Demo.save(gpu.readImage(w, h), options.screenshot());
                 }
-                NativeGpu.swap();
+                gpu.present();
                 if (rate.tick()) {
                     hud.fps = rate.fps();
                     hud.frameMillis = 1000 / rate.fps();

@@ -1,5 +1,11 @@
 package marlith.sdk.ui.render;
 
+import static marlith.sdk.ui.render.Checks.atLeastZero;
+import static marlith.sdk.ui.render.Checks.finite;
+import static marlith.sdk.ui.render.Checks.notNull;
+import static marlith.sdk.ui.render.Checks.positive;
+import static marlith.sdk.ui.render.Checks.range;
+
 import java.nio.ByteBuffer;
 import java.nio.ByteOrder;
 import java.nio.FloatBuffer;
@@ -8,9 +14,10 @@ import java.util.Arrays;
 import java.util.List;
 
 /**
- * Writes the command records that {@link NativeGpu#submit} draws: 64 floats per record in a direct
- * buffer of the machine's byte order. Positions and sizes are UI units, origin top-left, y down;
- * colours are 0xAARRGGBB with straight alpha. What every slot means to the shaders is laid out in
+ * Writes the command records that {@link RenderSession#submit} draws: 64 floats per record in a
+ * direct buffer of the machine's byte order. Positions and sizes are UI units, origin top-left, y
+ * down; colours are 0xAARRGGBB with straight alpha. Every coordinate must be finite, and sizes
+ * of 0 or less draw nothing; a bad argument raises {@link IllegalArgumentException} naming it. What every slot means to the shaders is laid out in
  * docs/command-records.md; the {@code SLOT_} constants name the slots this class writes.
  *
  * <p>Each drawing record also gets a scissor box (slots 18 to 21) that covers everything its
@@ -29,6 +36,9 @@ public final class CommandBuffer {
 
     /** Clips that may be open at once. */
     public static final int MAX_CLIP_DEPTH = 32;
+
+    /** Records one buffer holds at most: as many as 2^31 bytes take. */
+    public static final int MAX_RECORDS = Integer.MAX_VALUE / (RECORD_FLOATS * Float.BYTES);
 
     /** Record kind: a glass panel. */
     public static final int KIND_GLASS = 0;
@@ -119,9 +129,13 @@ public final class CommandBuffer {
     /**
      * A buffer with room for {@code initialRecords} records before it first grows.
      *
-     * @param initialRecords records to make room for; at least one is
+     * @param initialRecords records to make room for, 0 to {@link #MAX_RECORDS}; at least one is
+     * @throws IllegalArgumentException for a number outside that range
      */
     public CommandBuffer(int initialRecords) {
+        if (initialRecords < 0 || initialRecords > MAX_RECORDS) {
+            throw new IllegalArgumentException("initialRecords must be 0 to " + MAX_RECORDS + ": " + initialRecords);
+        }
         records = allocate(Math.max(1, initialRecords));
         clear();
     }
@@ -137,7 +151,7 @@ public final class CommandBuffer {
 
     /**
      * Records written so far, record 0 at index 0; replaced by a larger buffer when the writer
-     * grows. The native {@link NativeGpu#submit} reads records from the buffer's start whatever its
+     * grows. The raw {@link NativeGpu#submit} reads records from the buffer's start whatever its
      * position and limit, so neither needs setting.
      *
      * @return the direct buffer of records, in the machine's byte order
@@ -159,12 +173,15 @@ public final class CommandBuffer {
     }
 
     /**
-     * Draws the records written so far into framebuffer {@code target}; see {@link
-     * NativeGpu#submit}, which this calls after checking the arguments. The records stay; call
-     * {@link #clear()} to start the next frame.
+     * Draws the records written so far into framebuffer {@code target}: {@link
+     * RenderSession#submit(CommandBuffer, int, int, int, int, float, float, float, float, float)}
+     * of the open session, with its checks. Without a session (the renderer opened by the raw
+     * {@link NativeGpu#open(java.awt.Canvas, String, String[])}) it checks the arguments and calls
+     * the raw {@link NativeGpu#submit}. The records stay; call {@link #clear()} to start the next
+     * frame.
      *
-     * @param target GL framebuffer to draw into: 0, the default framebuffer, for a window opened
-     *     with {@link NativeGpu#open(java.awt.Canvas)}, or an attached host's framebuffer object
+     * @param target GL framebuffer to draw into: 0, the default framebuffer, for a window, or an
+     *     attached host's framebuffer object
      * @param colorBuffer the target's colour buffer: {@link NativeGpu#GL_BACK} for the default
      *     framebuffer, usually {@link NativeGpu#GL_COLOR_ATTACHMENT0} for a framebuffer object
      * @param width target width in pixels, above 0
@@ -175,19 +192,30 @@ public final class CommandBuffer {
      * @param sigma blur strength of the backdrop that glass frosts, in target pixels, 0 to 32;
      *     0.01 or less turns the blur off
      * @param mx pointer x in UI units, for the sheen of glass; NaN when the pointer is outside,
-     *     which this passes on as a point far outside, so glass shows no sheen
+     *     which glass shows as no sheen
      * @param my pointer y in UI units; NaN when the pointer is outside
-     * @throws IllegalArgumentException naming the first argument out of its range
-     * @throws IllegalStateException when a clip is still open, when called on another thread than
-     *     the one that opened the window with {@link NativeGpu#open(java.awt.Canvas)}, or when the
-     *     native call fails (not open, or a target GL cannot draw into: see {@link
-     *     NativeGpu#submit})
+     * @throws IllegalArgumentException naming the first argument out of its range, or a texture of
+     *     the records that is not the session's
+     * @throws IllegalStateException when a clip is still open, when the session is closed or
+     *     called on another thread than its own, or when the native call fails (not open, or a
+     *     target GL cannot draw into: see {@link NativeGpu#submit})
      */
     public void submit(int target, int colorBuffer, int width, int height, float uiWidth, float uiHeight,
             float sigma, float mx, float my) {
-        if (!(sigma >= 0f && sigma <= 32f)) throw new IllegalArgumentException("sigma must be 0 to 32: " + sigma);
-        if (width <= 0) throw new IllegalArgumentException("width must be above 0: " + width);
-        if (height <= 0) throw new IllegalArgumentException("height must be above 0: " + height);
+        RenderSession session = RenderSession.current();
+        if (session != null) {
+            session.submit(this, target, colorBuffer, width, height, uiWidth, uiHeight, sigma, mx, my);
+            return;
+        }
+        checkSubmit(width, height, uiWidth, uiHeight, sigma);
+        NativeGpu.submit(records, count, target, colorBuffer, width, height, uiWidth, uiHeight, sigma, mx, my);
+    }
+
+    // What every submit checks of its arguments and these records before any backend sees them.
+    void checkSubmit(int width, int height, float uiWidth, float uiHeight, float sigma) {
+        range("sigma", sigma, 0f, 32f);
+        positive("width", width);
+        positive("height", height);
         if (!(uiWidth > 0f && uiWidth < Float.POSITIVE_INFINITY)) {
             throw new IllegalArgumentException("uiWidth must be finite and above 0: " + uiWidth);
         }
@@ -195,8 +223,6 @@ public final class CommandBuffer {
             throw new IllegalArgumentException("uiHeight must be finite and above 0: " + uiHeight);
         }
         if (clipDepth != 0) throw new IllegalStateException(clipDepth + " clip(s) still open");
-        RenderSession.checkThread("CommandBuffer.submit");
-        NativeGpu.submit(records, count, target, colorBuffer, width, height, uiWidth, uiHeight, sigma, mx, my);
     }
 
     /**
@@ -209,6 +235,7 @@ public final class CommandBuffer {
      * @param corners corner radii and smoothing
      * @param argb colour 0xAARRGGBB, straight alpha; alpha 0 writes no record
      * @return this buffer
+     * @throws IllegalArgumentException naming an argument that is null or not finite
      */
     public CommandBuffer fill(float x, float y, float w, float h, Corners corners, int argb) {
         begin(KIND_FILL, x, y, w, h, corners, argb);
@@ -225,17 +252,20 @@ public final class CommandBuffer {
      * @param w width in UI units
      * @param h height in UI units
      * @param corners corner radii and smoothing
-     * @param width band width in UI units
+     * @param width band width in UI units, 0 or more
      * @param alignment 0 to 1, where the band lies across the edge
      * @param argb colour 0xAARRGGBB, straight alpha; alpha 0 writes no record
      * @return this buffer
+     * @throws IllegalArgumentException naming an argument that is null, not finite or out of range
      */
     public CommandBuffer stroke(float x, float y, float w, float h, Corners corners, float width, float alignment,
             int argb) {
+        atLeastZero("width", width);
+        range("alignment", alignment, 0f, 1f);
         begin(KIND_STROKE, x, y, w, h, corners, argb);
         record[SLOT_EXTRA] = width;
         record[SLOT_EXTRA + 1] = alignment;
-        float out = EDGE + Math.max(width, 0f) * Math.min(Math.max(alignment, 0f), 1f);
+        float out = EDGE + width * alignment;
         return commit(x - out, y - out, x + w + out, y + h + out);
     }
 
@@ -249,16 +279,22 @@ public final class CommandBuffer {
      * @param w width in UI units
      * @param h height in UI units
      * @param corners corner radii and smoothing
-     * @param blur blur radius in UI units (CSS blur radius); the shadow reaches 1.5 of it past its edge
+     * @param blur blur radius in UI units (CSS blur radius), 0 or more; the shadow reaches 1.5 of
+     *     it past its edge
      * @param spread growth of the shape in UI units; negative shrinks it
      * @param dx offset to the right in UI units
      * @param dy offset downwards in UI units
      * @param knockout whether the caster's own, unmoved area stays clear
      * @param argb colour 0xAARRGGBB, straight alpha; alpha 0 writes no record
      * @return this buffer
+     * @throws IllegalArgumentException naming an argument that is null, not finite or out of range
      */
     public CommandBuffer shadow(float x, float y, float w, float h, Corners corners, float blur, float spread,
             float dx, float dy, boolean knockout, int argb) {
+        atLeastZero("blur", blur);
+        finite("spread", spread);
+        finite("dx", dx);
+        finite("dy", dy);
         begin(KIND_SHADOW, x, y, w, h, corners, argb);
         record[SLOT_RADIUS] = blur;
         record[SLOT_EXTRA] = dx;
@@ -266,7 +302,7 @@ public final class CommandBuffer {
         record[SLOT_EXTRA + 2] = knockout ? 1f : 0f;
         record[SLOT_SPREAD] = spread;
         record[SLOT_DITHER] = 1f;
-        float out = EDGE + Math.max(spread, 0f) + SHADOW_REACH * Math.max(blur, 0f);
+        float out = EDGE + Math.max(spread, 0f) + SHADOW_REACH * blur;
         return commit(x + dx - out, y + dy - out, x + dx + w + out, y + dy + h + out);
     }
 
@@ -282,10 +318,12 @@ public final class CommandBuffer {
      * @param corners corner radii and smoothing
      * @param style how the panel bends, frosts, tints and lights the backdrop
      * @return this buffer
+     * @throws IllegalArgumentException naming an argument that is null or not finite
      */
     public CommandBuffer glass(float x, float y, float w, float h, Corners corners, Glass style) {
+        notNull("style", style);
         begin(KIND_GLASS, x, y, w, h, corners, 0xFF000000 | style.tint);
-        record[SLOT_INK + 3] = clamp01(style.opacity);
+        record[SLOT_INK + 3] = style.opacity;
         record[SLOT_RADIUS] = style.bevel;
         record[SLOT_EXTRA] = style.sheenRadius;
         record[SLOT_EXTRA + 1] = style.rimWidth;
@@ -306,22 +344,24 @@ public final class CommandBuffer {
      * top-left corner). The atlas alpha is the coverage, the colour is {@code argb}. {@link #text}
      * writes these from a {@link GlyphAtlas}.
      *
-     * <p>{@link NativeGpu#upload} takes rows "lowest row first" in GL's terms: the first row in
+     * <p>{@link RenderSession#upload} takes rows "lowest row first" in GL's terms: the first row in
      * memory becomes texture row 0, which is v = 0 here and lands at the top of the quad. So an
-     * image uploaded top row first, as {@link NativeGpu#createTexture(java.awt.image.BufferedImage)}
-     * does, is drawn upright with v running from 0 to 1.
+     * image uploaded top row first, as {@link
+     * RenderSession#createTexture(java.awt.image.BufferedImage)} does, is drawn upright with v
+     * running from 0 to 1.
      *
      * @param x left edge of the quad in UI units
      * @param y top edge of the quad
      * @param w quad width
      * @param h quad height
-     * @param texture GL name of the atlas texture
+     * @param texture a texture of the session the records are submitted to; the submit checks it
      * @param u0 left edge of the region, 0 to 1 across the texture
      * @param v0 top edge of the region, 0 at the texture's first uploaded row
      * @param u1 right edge of the region
      * @param v1 bottom edge of the region
      * @param argb colour 0xAARRGGBB, straight alpha
      * @return this buffer
+     * @throws IllegalArgumentException naming an argument that is not finite
      */
     public CommandBuffer glyph(float x, float y, float w, float h, int texture, float u0, float v0, float u1,
             float v1, int argb) {
@@ -333,13 +373,13 @@ public final class CommandBuffer {
      * An image: the region (u0, v0)–(u1, v1) of texture {@code texture}, laid out as for {@link
      * #glyph}, with its own straight RGBA colours, faded by {@code opacity} and clipped to the
      * rounded corners. (0, 0, 1, 1) draws a whole texture made by {@link
-     * NativeGpu#createTexture(java.awt.image.BufferedImage)} upright.
+     * RenderSession#createTexture(java.awt.image.BufferedImage)} upright.
      *
      * @param x left edge of the quad in UI units
      * @param y top edge of the quad
      * @param w quad width
      * @param h quad height
-     * @param texture GL name of the texture
+     * @param texture a texture of the session the records are submitted to; the submit checks it
      * @param u0 left edge of the region, 0 to 1 across the texture
      * @param v0 top edge of the region, 0 at the texture's first uploaded row
      * @param u1 right edge of the region
@@ -347,16 +387,22 @@ public final class CommandBuffer {
      * @param corners corner radii and smoothing the image is clipped to
      * @param opacity 0 to 1; 0 writes no record
      * @return this buffer
+     * @throws IllegalArgumentException naming an argument that is null, not finite or out of range
      */
     public CommandBuffer image(float x, float y, float w, float h, int texture, float u0, float v0, float u1,
             float v1, Corners corners, float opacity) {
+        range("opacity", opacity, 0f, 1f);
         begin(KIND_TEXT, x, y, w, h, corners, 0xFFFFFFFF);
-        record[SLOT_INK + 3] = clamp01(opacity);
+        record[SLOT_INK + 3] = opacity;
         return texture(texture, u0, v0, u1, v1, 1f);
     }
 
     // The rest of a text record, once begin has written the common part.
     private CommandBuffer texture(int texture, float u0, float v0, float u1, float v1, float mode) {
+        finite("u0", u0);
+        finite("v0", v0);
+        finite("u1", u1);
+        finite("v1", v1);
         float[] r = record;
         r[SLOT_EXTRA] = mode;
         r[SLOT_TEX_RECT] = u0;
@@ -379,10 +425,16 @@ public final class CommandBuffer {
      * @param text one line, drawn left to right; line breaks and tabs are not interpreted
      * @param argb colour 0xAARRGGBB, straight alpha
      * @return this buffer
-     * @throws IllegalStateException when the atlas is closed, or as {@link NativeGpu#createTexture}
-     *     and {@link NativeGpu#upload} do when the renderer is not open
+     * @throws IllegalArgumentException naming an argument that is null or not finite
+     * @throws IllegalStateException when the atlas is closed, when it has no open session to draw
+     *     through or belongs to another or a closed one, or as {@link RenderSession#createTexture}
+     *     and {@link RenderSession#upload} do
      */
     public CommandBuffer text(GlyphAtlas atlas, float x, float baseline, String text, int argb) {
+        notNull("atlas", atlas);
+        finite("x", x);
+        finite("baseline", baseline);
+        notNull("text", text);
         atlas.write(this, x, baseline, text, argb);
         return this;
     }
@@ -413,6 +465,7 @@ public final class CommandBuffer {
      * @param h height in UI units
      * @param corners corner radii and smoothing
      * @return this buffer
+     * @throws IllegalArgumentException naming an argument that is null or not finite
      * @throws IllegalStateException when {@link #MAX_CLIP_DEPTH} clips are open
      */
     public CommandBuffer pushClip(float x, float y, float w, float h, Corners corners) {
@@ -427,15 +480,17 @@ public final class CommandBuffer {
      * @param w width in UI units
      * @param h height in UI units
      * @param corners corner radii and smoothing
-     * @param feather extra softness of the clip's edge in UI units
+     * @param feather extra softness of the clip's edge in UI units, 0 or more
      * @return this buffer
+     * @throws IllegalArgumentException naming an argument that is null, not finite or out of range
      * @throws IllegalStateException when {@link #MAX_CLIP_DEPTH} clips are open
      */
     public CommandBuffer pushClip(float x, float y, float w, float h, Corners corners, float feather) {
+        atLeastZero("feather", feather);
         if (clipDepth == MAX_CLIP_DEPTH) throw new IllegalStateException("more than " + MAX_CLIP_DEPTH + " clips open");
         begin(KIND_CLIP_PUSH, x, y, w, h, corners, 0);
         record[SLOT_FEATHER] = feather;
-        float out = EDGE + Math.max(feather, 0f);
+        float out = EDGE + feather;
         int parent = 4 * clipDepth;
         int top = parent + 4;
         visible[top] = Math.max(visible[parent], x - out);
@@ -461,6 +516,11 @@ public final class CommandBuffer {
     }
 
     private void begin(int kind, float x, float y, float w, float h, Corners corners, int argb) {
+        finite("x", x);
+        finite("y", y);
+        finite("w", w);
+        finite("h", h);
+        notNull("corners", corners);
         Arrays.fill(record, 0f);
         record[SLOT_KIND] = kind;
         record[SLOT_RECT] = x;
@@ -500,7 +560,8 @@ public final class CommandBuffer {
     private CommandBuffer append() {
         int at = count * RECORD_FLOATS;
         if (at + RECORD_FLOATS > records.capacity()) {
-            FloatBuffer larger = allocate(2 * (count + 1));
+            if (count == MAX_RECORDS) throw new IllegalStateException("a CommandBuffer holds at most " + MAX_RECORDS + " records");
+            FloatBuffer larger = allocate((int) Math.min(2L * (count + 1), MAX_RECORDS));
             larger.put(0, records, 0, at);
             records = larger;
         }
@@ -514,10 +575,6 @@ public final class CommandBuffer {
         record[slot + 1] = ((argb >>> 8) & 0xFF) / 255f;
         record[slot + 2] = (argb & 0xFF) / 255f;
         record[slot + 3] = (argb >>> 24) / 255f;
-    }
-
-    private static float clamp01(float v) {
-        return Math.min(Math.max(v, 0f), 1f);
     }
 
     private static FloatBuffer allocate(int recordCount) {

@@ -20,15 +20,15 @@ import java.util.WeakHashMap;
 
 /**
  * Text for {@link CommandBuffer#text}: the glyphs of one font, rasterised by Java2D with the given
- * anti-aliasing and metrics hints, packed into textures made with {@link NativeGpu#createTexture}
- * and filled with {@link NativeGpu#upload}. Text drawn through an atlas shows the same pixels as
+ * anti-aliasing and metrics hints, packed into textures made with {@link
+ * RenderSession#createTexture(int, int)} and filled with {@link RenderSession#upload}. Text drawn through an atlas shows the same pixels as
  * {@link Graphics2D#drawString} with the same font and hints at the same whole-unit position, at
  * one pixel per UI unit.
  *
  * <p>Glyphs of the characters named at construction are rasterised then; any other character is
  * rasterised the first time it is drawn, so the atlas grows on demand. A character the font cannot
  * display is drawn as Java2D draws it, with the font's missing glyph. Textures are made on first
- * use, so an atlas may be built before the renderer is open but is drawn only while it is open.
+ * use, so an atlas may be built before a session is open but draws only through an open one.
  *
  * <p>Texture pages are {@code pageSize} texels square and filled in shelves; a new page is added
  * when one is full. By default a whole line of text is also kept as one region, so that a line
@@ -39,9 +39,10 @@ import java.util.WeakHashMap;
  * is garbage). While buffers hold them and {@value #MAX_LINE_PAGES} pages are full, further new
  * lines are drawn glyph by glyph, which is always possible.
  *
- * <p>An atlas belongs to the renderer that was open when it made its first texture: {@link
- * #close()} it on that renderer's thread before the renderer closes. Not thread-safe; use it on
- * the renderer's thread.
+ * <p>An atlas belongs to the {@link RenderSession} that was open when it made its first texture,
+ * and draws through no other: text with another session open, or after its session closed,
+ * raises {@link IllegalStateException}. {@link #close()} it on the session's thread before the
+ * session closes. Not thread-safe; use it on the session's thread.
  */
 public final class GlyphAtlas implements AutoCloseable {
     /** The characters from space to tilde. */
@@ -73,8 +74,22 @@ public final class GlyphAtlas implements AutoCloseable {
     }
 
     /** A rectangle of a page and where it goes relative to the pen, in pixels. */
-    private record Region(int dx, int dy, int width, int height, int texture, float u0, float v0, float u1,
-            float v1) {}
+    private static final class Region {
+        final int dx, dy, width, height, texture;
+        final float u0, v0, u1, v1;
+
+        Region(int dx, int dy, int width, int height, int texture, float u0, float v0, float u1, float v1) {
+            this.dx = dx;
+            this.dy = dy;
+            this.width = width;
+            this.height = height;
+            this.texture = texture;
+            this.u0 = u0;
+            this.v0 = v0;
+            this.u1 = u1;
+            this.v1 = v1;
+        }
+    }
 
     /** Texture pages filled in shelves: each shelf is {y, height, x used}. */
     private final class Pages {
@@ -94,7 +109,7 @@ public final class GlyphAtlas implements AutoCloseable {
             }
             if (textures.isEmpty() || bottom + height > pageSize) {
                 if (textures.size() >= limit) return null;
-                textures.add(NativeGpu.createTexture(pageSize, pageSize));
+                textures.add(session().createTexture(pageSize, pageSize));
                 shelves.clear();
                 bottom = 0;
             }
@@ -113,14 +128,15 @@ public final class GlyphAtlas implements AutoCloseable {
 
         // Keeps the last page, empty; deletes the others.
         void restart() {
-            for (int i = 0; i < textures.size() - 1; i++) NativeGpu.deleteTexture(textures.get(i));
+            for (int i = 0; i < textures.size() - 1; i++) session.deleteTexture(textures.get(i));
             if (textures.size() > 1) textures.subList(0, textures.size() - 1).clear();
             shelves.clear();
             bottom = 0;
         }
 
+        // The textures went with a closed session; there is nothing left to delete.
         void delete() {
-            for (int texture : textures) NativeGpu.deleteTexture(texture);
+            if (session != null && session.isOpen()) for (int texture : textures) session.deleteTexture(texture);
             textures.clear();
             shelves.clear();
             bottom = 0;
@@ -136,6 +152,7 @@ public final class GlyphAtlas implements AutoCloseable {
     private final Map<String, Region[]> lines = new HashMap<>();
     private final Set<CommandBuffer> holders = Collections.newSetFromMap(new WeakHashMap<>());
     private boolean cacheLines = true, closed;
+    private RenderSession session; // once the first texture is made
     private ByteBuffer scratch = ByteBuffer.allocateDirect(0);
 
     /**
@@ -143,6 +160,7 @@ public final class GlyphAtlas implements AutoCloseable {
      * ASCII prepared, pages of {@value #DEFAULT_PAGE_SIZE}.
      *
      * @param font the font, with its size (one point per UI unit)
+     * @throws IllegalArgumentException for a null font
      */
     public GlyphAtlas(Font font) {
         this(font, RenderingHints.VALUE_TEXT_ANTIALIAS_ON, RenderingHints.VALUE_FRACTIONALMETRICS_OFF,
@@ -161,9 +179,14 @@ public final class GlyphAtlas implements AutoCloseable {
      * @param characters characters whose glyphs are rasterised now; others are on first use
      * @param pageSize side of each texture page in texels, at least 64; a glyph larger than a page
      *     cannot be drawn
-     * @throws IllegalArgumentException for an LCD or unknown hint value or a page below 64
+     * @throws IllegalArgumentException for a null argument, an LCD or unknown hint value or a page
+     *     below 64
      */
     public GlyphAtlas(Font font, Object antialiasing, Object fractionalMetrics, String characters, int pageSize) {
+        Checks.notNull("font", font);
+        Checks.notNull("antialiasing", antialiasing);
+        Checks.notNull("fractionalMetrics", fractionalMetrics);
+        Checks.notNull("characters", characters);
         if (!Set.of(RenderingHints.VALUE_TEXT_ANTIALIAS_ON, RenderingHints.VALUE_TEXT_ANTIALIAS_OFF,
                 RenderingHints.VALUE_TEXT_ANTIALIAS_GASP, RenderingHints.VALUE_TEXT_ANTIALIAS_DEFAULT).contains(antialiasing)) {
             throw new IllegalArgumentException("antialiasing must be a text anti-aliasing hint other than LCD: "
@@ -196,8 +219,10 @@ public final class GlyphAtlas implements AutoCloseable {
      * matches what the atlas draws.
      *
      * @param g the graphics to set the hints on
+     * @throws IllegalArgumentException for a null graphics
      */
     public void applyHints(Graphics2D g) {
+        Checks.notNull("g", g);
         g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING, antialiasing);
         g.setRenderingHint(RenderingHints.KEY_FRACTIONALMETRICS, fractionalMetrics);
     }
@@ -207,8 +232,10 @@ public final class GlyphAtlas implements AutoCloseable {
      *
      * @param text one line
      * @return where the pen ends, in UI units, after drawing the line from 0
+     * @throws IllegalArgumentException for a null text
      */
     public float width(String text) {
+        Checks.notNull("text", text);
         GlyphVector laid = layout(text);
         return (float) laid.getGlyphPosition(laid.getNumGlyphs()).getX();
     }
@@ -243,13 +270,18 @@ public final class GlyphAtlas implements AutoCloseable {
         return this;
     }
 
-    /** Deletes the atlas's textures. Call it while the renderer is open; a closed atlas draws nothing more. */
+    /**
+     * Deletes the atlas's textures through its session; after the session closed, only forgets
+     * them. A closed atlas draws nothing more.
+     *
+     * @throws IllegalStateException when called on another thread than the session's
+     */
     @Override
     public void close() {
         if (closed) return;
-        closed = true;
         glyphPages.delete();
         linePages.delete();
+        closed = true;
         lines.clear();
         for (Glyph g : glyphs.values()) g.region = null;
     }
@@ -258,6 +290,7 @@ public final class GlyphAtlas implements AutoCloseable {
     // rounded to whole units.
     void write(CommandBuffer records, float x, float baseline, String text, int argb) {
         if (closed) throw new IllegalStateException("the glyph atlas is closed");
+        if (session != null) checkSession();
         int penX = Math.round(x), penY = Math.round(baseline);
         Region[] line = cacheLines ? line(records, text) : null;
         if (line != null) {
@@ -272,6 +305,30 @@ public final class GlyphAtlas implements AutoCloseable {
             if (g.alpha == null) continue;
             if (g.region == null) g.region = upload(glyphPages, Integer.MAX_VALUE, g.dx, g.dy, g.width, g.height, g.alpha);
             put(records, penX + at[2 * i], penY + at[2 * i + 1], g.region, argb);
+        }
+    }
+
+    // The session the atlas's textures belong to, taken from the open one at the first texture.
+    private RenderSession session() {
+        if (session == null) {
+            session = RenderSession.current();
+            if (session == null) {
+                throw new IllegalStateException("the glyph atlas has no session to draw through: open one with"
+                        + " NativeGpu.open(canvas) or NativeGpu.attach() first");
+            }
+        }
+        return session;
+    }
+
+    // Its textures exist only in its own session, which must still be the one drawing.
+    private void checkSession() {
+        if (!session.isOpen()) {
+            throw new IllegalStateException("the glyph atlas belongs to " + session + ", which is closed: make a new"
+                    + " atlas for the new session");
+        }
+        if (session != RenderSession.current()) {
+            throw new IllegalStateException("the glyph atlas belongs to " + session + ", not to the open one, "
+                    + RenderSession.current());
         }
     }
 
@@ -360,7 +417,7 @@ public final class GlyphAtlas implements AutoCloseable {
         scratch.clear();
         for (byte a : alpha) scratch.put((byte) -1).put((byte) -1).put((byte) -1).put(a);
         int texture = pages.texture();
-        NativeGpu.upload(texture, spot[0], spot[1], width, height, scratch.flip());
+        session.upload(texture, spot[0], spot[1], width, height, scratch.flip());
         float s = pageSize;
         return new Region(dx, dy, width, height, texture, spot[0] / s, spot[1] / s, (spot[0] + width) / s,
                 (spot[1] + height) / s);

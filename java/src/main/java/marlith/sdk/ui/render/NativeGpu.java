@@ -30,14 +30,15 @@ import java.util.Set;
  * The native GPU renderer: an OpenGL 3.3 renderer that draws glass panels, flat shapes, text and an
  * animated background, reached through JNI.
  *
- * <p>Call {@link #load()} once before any native method. Then open the renderer either on an AWT
- * {@link Canvas} with {@link #open} (the library makes its own GL context and presents with {@link
- * #swap}) or inside a host's current GL context with {@link #attach}. Both take the seven shader
- * sources of {@link #shaderSources()}. Every native method must be called on the thread on which
- * the renderer's context is current; failures surface as {@link IllegalStateException}.
+ * <p>Programs draw through a {@link RenderSession}: {@link #open(Canvas)} opens the renderer on
+ * an AWT {@link Canvas} (the library makes its own GL context), {@link #attach()} inside a host's
+ * current GL context, and each loads the library first. The session checks every argument, the
+ * thread and which textures are its own before the renderer sees a call.
  *
- * <p>Frames are drawn with {@link #background} and with command records written by {@link
- * CommandBuffer} and handed over by {@link #submit}.
+ * <p>The static native methods are the renderer's raw contract, below the session. Call {@link
+ * #load()} once before any of them. They take the seven shader sources of {@link
+ * #shaderSources()}, must be called on the thread on which the renderer's context is current,
+ * and raise {@link IllegalStateException} with fixed messages.
  */
 public final class NativeGpu {
     /** What {@link #protocolVersion()} answers for a library that matches this class. */
@@ -498,34 +499,43 @@ public final class NativeGpu {
     // ---- conveniences over the native methods ----
 
     /**
-     * Opens the renderer on {@code canvas} as {@link #open(Canvas, String, String[])} does, with
-     * this JVM's JAWT library and the jar's shaders, and returns the session that closes it.
-     * The calling thread becomes the renderer's: {@link CommandBuffer#submit} refuses others.
+     * Loads the library, opens the renderer on {@code canvas} as {@link #open(Canvas, String,
+     * String[])} does, with this JVM's JAWT library and the jar's shaders, and returns the session
+     * to draw through. The calling thread becomes the session's: it refuses calls from others.
      *
-     * @param canvas a displayable Canvas: in a window that was packed or shown; close the renderer
+     * @param canvas a displayable Canvas: in a window that was packed or shown; close the session
      *     before disposing the window
      * @return the open session; close it (try-with-resources) to close the renderer
+     * @throws IllegalArgumentException for a null canvas
      * @throws IllegalStateException when the Canvas is not displayable, or as the native open does
+     * @throws UnsatisfiedLinkError as {@link #load()} does
      */
     public static RenderSession open(Canvas canvas) {
+        Checks.notNull("canvas", canvas);
         if (!canvas.isDisplayable()) {
             throw new IllegalStateException("the Canvas is not displayable: add it to a window and pack or show the"
                     + " window before open");
         }
+        load();
         open(canvas, jawtPath(), shaderSources());
-        return RenderSession.opened(false);
+        return RenderSession.start(new GpuBackend(false), Thread.currentThread(),
+                "NativeGpu.open asked for the GPU: " + rendererString() + ", OpenGL " + contextInfo());
     }
 
     /**
-     * Attaches to the GL context the host has current on this thread, as {@link #attach(String[])}
-     * does, with the jar's shaders.
+     * Loads the library and attaches to the GL context the host has current on this thread, as
+     * {@link #attach(String[])} does, with the jar's shaders.
      *
-     * @return the open session; closing it calls {@link #close()}
+     * @return the open session, callable on any thread the host makes its context current on;
+     *     closing it calls {@link #close()}
      * @throws IllegalStateException as the native attach does
+     * @throws UnsatisfiedLinkError as {@link #load()} does
      */
     public static RenderSession attach() {
+        load();
         attach(shaderSources());
-        return RenderSession.opened(true);
+        return RenderSession.start(new GpuBackend(true), null,
+                "NativeGpu.attach drew in the host's context: " + rendererString() + ", OpenGL " + contextInfo());
     }
 
     /**
@@ -549,47 +559,60 @@ public final class NativeGpu {
     }
 
     /**
-     * Creates a texture holding {@code image}, converted once from any image type to straight
-     * RGBA in sRGB, top row first, so that an image record with the region (0, 0, 1, 1) draws it
-     * upright.
+     * Creates a texture holding {@code image}: {@link RenderSession#createTexture(BufferedImage)}
+     * of the open session, with its checks; without a session (the renderer opened by the raw
+     * {@link #open(Canvas, String, String[])}), the raw natives' texture.
      *
      * @param image the picture
-     * @return the texture's GL name; the caller deletes it with {@link #deleteTexture}
+     * @return the texture's GL name; delete it with the session's or the raw deleteTexture
+     * @throws IllegalArgumentException for a null image
      * @throws IllegalStateException as {@link #createTexture(int, int)} does
      */
     public static int createTexture(BufferedImage image) {
-        int texture = createTexture(image.getWidth(), image.getHeight());
+        RenderSession session = RenderSession.current();
+        if (session != null) return session.createTexture(image);
+        int texture = createTexture(Checks.notNull("image", image).getWidth(), image.getHeight());
         upload(texture, 0, 0, image);
         return texture;
     }
 
     /**
-     * Replaces a rectangle of a texture made by {@link #createTexture(BufferedImage)} with
-     * {@code image}, converted as that does; pass {@code picture.getSubimage(...)} to update a
-     * part of a picture.
+     * Replaces a rectangle of a texture with {@code image}: {@link RenderSession#upload(int, int,
+     * int, BufferedImage)} of the open session, with its checks; without a session, the raw
+     * upload.
      *
      * @param texture the texture's GL name
      * @param x left texel column the image's left column goes to
      * @param y texel row the image's top row goes to, counted from the top of the picture
      * @param image the new pixels
+     * @throws IllegalArgumentException for a null image, or as the session's upload does
      * @throws IllegalStateException as {@link #upload(int, int, int, int, int, ByteBuffer)} does
      */
     public static void upload(int texture, int x, int y, BufferedImage image) {
-        upload(texture, x, y, image.getWidth(), image.getHeight(), Pixels.rgba(image));
+        RenderSession session = RenderSession.current();
+        if (session != null) {
+            session.upload(texture, x, y, image);
+        } else {
+            upload(texture, x, y, Checks.notNull("image", image).getWidth(), image.getHeight(), Pixels.rgba(image));
+        }
     }
 
     /**
      * The bottom-left {@code width} × {@code height} pixels of the default framebuffer's back
-     * buffer as an image, top row first; see {@link #readPixels} for when to read. Alpha is
-     * dropped, as the window shows colour only.
+     * buffer as an image, top row first: {@link RenderSession#readImage} of the open session, with
+     * its checks; without a session, read with the raw {@link #readPixels}. Alpha is dropped, as
+     * the window shows colour only.
      *
      * @param width width in pixels, above 0
-     * @param height height in pixels, above 0
+     * @param height height in pixels, above 0; width × height × 4 at most {@link Integer#MAX_VALUE}
      * @return the pixels, TYPE_INT_RGB
+     * @throws IllegalArgumentException for a size of 0 or less or too large for one buffer
      * @throws IllegalStateException as {@link #readPixels} does
      */
     public static BufferedImage readImage(int width, int height) {
-        ByteBuffer rgba = ByteBuffer.allocateDirect(Math.multiplyExact(Math.multiplyExact(width, height), 4));
+        RenderSession session = RenderSession.current();
+        if (session != null) return session.readImage(width, height);
+        ByteBuffer rgba = ByteBuffer.allocateDirect(Pixels.bytes(width, height));
         readPixels(width, height, rgba);
         return Pixels.image(rgba, width, height);
     }

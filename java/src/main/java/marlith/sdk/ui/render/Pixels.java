@@ -7,6 +7,18 @@ import java.nio.ByteBuffer;
 final class Pixels {
     private Pixels() {}
 
+    // Bytes of width × height RGBA pixels; sizes below 1, or too large for one buffer, are refused.
+    static int bytes(int width, int height) {
+        Checks.positive("width", width);
+        Checks.positive("height", height);
+        long bytes = 4L * width * height;
+        if (bytes > Integer.MAX_VALUE) {
+            throw new IllegalArgumentException("width x height must be at most " + Integer.MAX_VALUE / 4
+                    + " pixels, as one buffer holds them: " + width + " x " + height);
+        }
+        return (int) bytes;
+    }
+
     // Straight sRGB RGBA bytes of any image, its top row first: the texture row that records
     // show at v = 0, the top of their quads.
     static ByteBuffer rgba(BufferedImage image) {
