@@ -417,7 +417,7 @@ public final class CommandBuffer {
     /**
      * A text record per line, or per glyph (see {@link GlyphAtlas#cacheLines}), laid out by Java2D
      * with the atlas's font: advances, and kerning and ligatures when the font's attributes ask
-     * for them. Needs the renderer open, as the atlas may rasterise and upload glyphs.
+     * for them. Needs the atlas's session open, as the atlas may rasterise and upload glyphs.
      *
      * @param atlas the font's glyphs
      * @param x pen start in UI units, rounded to a whole unit so that atlas texels land on pixels

@@ -80,8 +80,7 @@ public final class RenderSession implements AutoCloseable {
 
     /** The most recently opened session if it is still open, else null. */
     static RenderSession current() {
-        RenderSession session = current;
-        return session != null && !session.closed ? session : null;
+        return current;
     }
 
     /**

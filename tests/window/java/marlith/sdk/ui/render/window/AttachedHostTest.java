@@ -11,6 +11,7 @@ import com.jogamp.opengl.GLDrawableFactory;
 import com.jogamp.opengl.GLOffscreenAutoDrawable;
 import com.jogamp.opengl.GLProfile;
 import marlith.sdk.ui.render.NativeGpu;
+import marlith.sdk.ui.render.RenderSession;
 import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeEach;
 import org.junit.jupiter.api.Test;
@@ -48,17 +49,19 @@ class AttachedHostTest extends CanvasTest {
 
     @Test
     void openWhileAttachedIsRefusedAndTheCanvasOpensAfterClose() {
-        NativeGpu.attach();
+        RenderSession attached = NativeGpu.attach();
         IllegalStateException refused = assertThrows(IllegalStateException.class, () -> Renderer.open(window.canvas));
         assertEquals("Renderer already open.", refused.getMessage());
 
-        // Still attached to the host: textures can be made, and no window size is known.
-        int texture = NativeGpu.createTexture(8, 8);
+        // Still attached to the host: textures can be made, no window size is known, and the
+        // host presents.
+        int texture = attached.createTexture(8, 8);
         assertNotEquals(0, texture);
-        NativeGpu.deleteTexture(texture);
-        assertEquals(0L, NativeGpu.clientSize());
+        attached.deleteTexture(texture);
+        assertEquals(0, attached.clientWidth());
+        assertThrows(IllegalStateException.class, attached::present);
 
-        NativeGpu.close();
+        attached.close();
         host.getContext().release();
         assertReleased();
         openAndAssertDrawing();
