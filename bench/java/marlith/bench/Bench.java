@@ -4,7 +4,7 @@ package marlith.bench;
  * Entry point of the Java side of the benchmark.
  *
  * <pre>
- *   Bench ombrel|java2d-box|java2d-gauss|javafx --size WxH --configs N:G:SIGMA[,...] --round R
+ *   Bench ombrel|software|java2d-box|java2d-gauss|javafx --size WxH --configs N:G:SIGMA[,...] --round R
  *         [--budget SECONDS] [--out CSV] [--png DIR]
  *   Bench analyze OUTDIR
  *   Bench check OLD_SHADER_DIR NEW_SHADER_DIR [--tolerance STEPS]
@@ -24,6 +24,12 @@ public final class Bench {
                 OmbrelFrames frames = new OmbrelFrames(run.width, run.height);
                 Frames.drive("ombrel", frames, run);
                 frames.close();
+            }
+            case "software" -> {
+                Run run = Run.parse(args, 1);
+                try (SoftwareFrames frames = new SoftwareFrames(run.width, run.height)) {
+                    Frames.drive("software", frames, run);
+                }
             }
             case "java2d-box", "java2d-gauss" -> {
                 Run run = Run.parse(args, 1);

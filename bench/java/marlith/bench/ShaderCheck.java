@@ -27,7 +27,8 @@ import marlith.sdk.ui.render.NativeGpu;
  * grid in both palettes) with two sets of shader sources, and reports how far the two pictures
  * differ per case. Used to check that a faster shader draws what the one it replaces drew.
  *
- * <pre>  Bench check OLD_SHADER_DIR NEW_SHADER_DIR [--tolerance STEPS] [--png DIR]</pre>
+ * <pre>  Bench check OLD_SHADER_DIR NEW_SHADER_DIR [--tolerance STEPS] [--png DIR]
+ *   Bench check --software SHADER_DIR [--cases NAME,...] [--png DIR]</pre>
  *
  * Prints, per case, size and blur strength, the largest channel difference and the number of
  * channel values that differ by more than one step; exits with 1 when any differs by more than
@@ -37,12 +38,20 @@ import marlith.sdk.ui.render.NativeGpu;
  * double precision; the new one must stay within a mean absolute difference of 1 % of full scale
  * and a largest difference of 6 steps. {@code --png} writes the pictures drawn with the new
  * sources.
+ *
+ * <p>With {@code --software} the same cases are drawn by the GPU with the shaders of SHADER_DIR and
+ * by the software renderer, and each drawn record is measured: the mean absolute difference of the
+ * two pictures' colour channels over the record's bounds (slots 18 to 21), as a fraction of full
+ * scale, and the largest difference in steps. The goals are 1 % for fills, strokes, sharp shadows,
+ * glyphs and images (clipped or not) and the background, 3 % for soft shadows and glass; exits
+ * with 1 when a record misses its goal, after a summary table per kind of record. {@code --cases}
+ * draws only the cases named; {@code --png} writes the software pictures.
  */
 final class ShaderCheck {
     private static final int GL_BACK = 0x0405;
-    private static final int[][] SIZES = {{400, 300}, {401, 301}};
-    private static final float[] SIGMAS = {0f, 3f, 8f, 16f, 32f};
-    private static final float UI_W = 200f, UI_H = 150f;
+    static final int[][] SIZES = {{400, 300}, {401, 301}};
+    static final float[] SIGMAS = {0f, 3f, 8f, 16f, 32f};
+    static final float UI_W = 200f, UI_H = 150f;
     private static final double SHADOW_MEAN_LIMIT = 0.01, SHADOW_MAX_LIMIT = 6;
 
     /** Geometry of a shadow whose error is measured against an exact Gaussian. */
@@ -61,6 +70,7 @@ final class ShaderCheck {
     private ShaderCheck() {}
 
     static int main(String[] args) throws Exception {
+        if (args.length > 1 && args[1].equals("--software")) return SoftwareCheck.main(args);
         String[] before = sources(Path.of(args[1])), after = sources(Path.of(args[2]));
         int tolerance = 2;
         Path png = null;
@@ -112,7 +122,7 @@ final class ShaderCheck {
     }
 
     /** Every case, each drawn on its own over the background. */
-    private static List<Case> cases() {
+    static List<Case> cases() {
         List<Case> out = new ArrayList<>();
         Corners round = Corners.of(8), squircle = Corners.of(10).smoothing(0.6f), mixed = Corners.of(0, 6, 12, 3)
                 .smoothing(0f, 1f, 0.3f, 0.8f);
@@ -367,7 +377,7 @@ final class ShaderCheck {
 
     // ---- drawing ----
 
-    private static void write(byte[] rgba, int width, int height, Path file) throws IOException {
+    static void write(byte[] rgba, int width, int height, Path file) throws IOException {
         BufferedImage image = new BufferedImage(width, height, BufferedImage.TYPE_INT_RGB);
         for (int y = 0; y < height; y++) {
             for (int x = 0; x < width; x++) {
@@ -378,7 +388,7 @@ final class ShaderCheck {
         if (!ImageIO.write(image, "png", file.toFile())) throw new IOException("no PNG writer");
     }
 
-    private static String[] sources(Path dir) throws IOException {
+    static String[] sources(Path dir) throws IOException {
         String[] files = {"fullscreen.vert", "background.frag", "blur.frag", "record.vert", "glass.frag",
             "shape.frag", "text.frag"};
         String[] out = new String[files.length];
@@ -387,7 +397,7 @@ final class ShaderCheck {
     }
 
     /** Opens a window with the sources, draws every case and returns the RGBA pixels of each. */
-    private static Map<String, byte[]> drawAll(String[] sources, List<Case> cases, int width, int height)
+    static Map<String, byte[]> drawAll(String[] sources, List<Case> cases, int width, int height)
             throws Exception {
         Frame window = OmbrelFrames.openWindow("shader check", width, height, sources);
         Map<String, byte[]> out = new LinkedHashMap<>();
@@ -416,7 +426,16 @@ final class ShaderCheck {
 
     /** A 16 x 16 atlas: a colour ramp with an opaque disc and a transparent ring. */
     private static int atlas() {
-        int size = 16;
+        int texture = NativeGpu.createTexture(ATLAS_SIZE, ATLAS_SIZE);
+        NativeGpu.upload(texture, 0, 0, ATLAS_SIZE, ATLAS_SIZE, atlasPixels());
+        return texture;
+    }
+
+    static final int ATLAS_SIZE = 16;
+
+    /** The RGBA texels of the atlas, row 0 first. */
+    static ByteBuffer atlasPixels() {
+        int size = ATLAS_SIZE;
         ByteBuffer rgba = ByteBuffer.allocateDirect(size * size * 4);
         for (int y = 0; y < size; y++) {
             for (int x = 0; x < size; x++) {
@@ -425,9 +444,6 @@ final class ShaderCheck {
                         .put((byte) (d2 < 100 ? 255 : d2 < 196 ? 0 : 128));
             }
         }
-        rgba.flip();
-        int texture = NativeGpu.createTexture(size, size);
-        NativeGpu.upload(texture, 0, 0, size, size, rgba);
-        return texture;
+        return rgba.flip();
     }
 }

@@ -42,10 +42,12 @@ final class SoftwareShapes {
         int row0 = t.height - (int) (fh - top + 0.999f), row1 = t.height - (int) (fh - bottom);
         float qx = r[1] + dx - pad, qy = r[2] + dy - pad;
         float qw = r[3] + 2f * pad, qh = r[4] + 2f * pad;
-        col0 = Math.max(col0, (int) Math.ceil(qx * t.sx - 0.5f));
-        col1 = Math.min(col1, (int) Math.ceil((qx + qw) * t.sx - 0.5f));
-        row0 = Math.max(row0, (int) Math.ceil(qy * t.sy - 0.5f));
-        row1 = Math.min(row1, (int) Math.ceil((qy + qh) * t.sy - 0.5f));
+        // A pixel whose centre lies on the quad's left or top edge is the quad's, one on its right
+        // or bottom edge is not, within the rounding of the scale.
+        col0 = Math.max(col0, firstCentre(qx * t.sx));
+        col1 = Math.min(col1, firstCentre((qx + qw) * t.sx));
+        row0 = Math.max(row0, firstCentre(qy * t.sy));
+        row1 = Math.min(row1, firstCentre((qy + qh) * t.sy));
         col0 = Math.max(col0, 0);
         row0 = Math.max(row0, t.rowStart);
         col1 = Math.min(col1, t.colEnd);
@@ -61,6 +63,11 @@ final class SoftwareShapes {
         range[2] = col1;
         range[3] = row1;
         return col0 < col1 && row0 < row1;
+    }
+
+    // The first pixel whose centre lies at or after the position p, in pixels.
+    private static int firstCentre(float p) {
+        return (int) Math.ceil(p - 0.5f - 1e-4f);
     }
 
     /** The pixels {@link #range} found: [col0, col1) x [row0, row1). */
