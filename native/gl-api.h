@@ -12,7 +12,7 @@
 #define GL_ALPHA_TEST 0x0BC0
 #endif
 
-// The 59 functions the renderer cannot do without, in lookup order: when a
+// The 63 functions the renderer cannot do without, in lookup order: when a
 // driver lacks several, the first one here is the one reported.
 #define OMBREL_GL_REQUIRED(X)                                                                      \
     X(void, glActiveTexture, (GLenum texture), (texture))                                          \
@@ -95,7 +95,14 @@
     X(void, glReadPixels,                                                                          \
       (GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void *pixels), \
       (x, y, width, height, format, type, pixels))                                                 \
-    X(const GLubyte *, glGetStringi, (GLenum name, GLuint index), (name, index))
+    X(const GLubyte *, glGetStringi, (GLenum name, GLuint index), (name, index))                   \
+    X(GLboolean, glIsTexture, (GLuint texture), (texture))                                         \
+    X(GLboolean, glIsFramebuffer, (GLuint framebuffer), (framebuffer))                             \
+    X(void, glGetTexLevelParameteriv, (GLenum target, GLint level, GLenum pname, GLint * params),  \
+      (target, level, pname, params))                                                              \
+    X(void, glGetFramebufferAttachmentParameteriv,                                                 \
+      (GLenum target, GLenum attachment, GLenum pname, GLint * params),                            \
+      (target, attachment, pname, params))
 
 // Functions looked up by name when needed rather than at load: the draw-buffer
 // list of a framebuffer target and the indexed blend calls with their ARB forms.
@@ -109,5 +116,19 @@
       (GLuint buf, GLenum srgb, GLenum drgb, GLenum salpha, GLenum dalpha),                        \
       (buf, srgb, drgb, salpha, dalpha))                                                           \
     X(void, glBlendEquationSeparateiARB, (GLuint buf, GLenum rgb, GLenum alpha), (buf, rgb, alpha))
+
+// The default framebuffer's colour buffers submit may name, X(buffer, the
+// single buffer whose presence says whether the framebuffer has it).
+// GL_FRONT_AND_BACK is not among them: the backdrop is read from the buffer
+// too, and glReadBuffer refuses it.
+#define OMBREL_DEFAULT_COLOR_BUFFERS(X)                                                            \
+    X(GL_FRONT_LEFT, GL_FRONT_LEFT)                                                                \
+    X(GL_FRONT_RIGHT, GL_FRONT_RIGHT)                                                              \
+    X(GL_BACK_LEFT, GL_BACK_LEFT)                                                                  \
+    X(GL_BACK_RIGHT, GL_BACK_RIGHT)                                                                \
+    X(GL_FRONT, GL_FRONT_LEFT)                                                                     \
+    X(GL_BACK, GL_BACK_LEFT)                                                                       \
+    X(GL_LEFT, GL_FRONT_LEFT)                                                                      \
+    X(GL_RIGHT, GL_FRONT_RIGHT)
 
 #endif

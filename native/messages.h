@@ -31,7 +31,18 @@
     X(invalid_upload, "Invalid texture upload buffer")                                             \
     X(screenshot_too_small, "Screenshot buffer is too small")                                      \
     X(read_only_screenshot, "Screenshot buffer is read-only")                                      \
-    X(no_default_framebuffer, "The context has no complete default framebuffer")
+    X(no_default_framebuffer, "The context has no complete default framebuffer")                   \
+    X(wrong_context, "The renderer's GL context is not current on this thread")                    \
+    X(nothing_current, "No GL context is current on this thread")                                  \
+    X(renderer_object, "The name is one of the renderer's own textures or framebuffers")           \
+    X(null_buffer, "Buffer is null")                                                               \
+    X(not_a_framebuffer, "Target is not a framebuffer")                                            \
+    X(incomplete_target, "Target framebuffer is incomplete")                                       \
+    X(bad_color_buffer, "The target framebuffer cannot draw to this color buffer")                 \
+    X(size_out_of_range, "Width and height must be 1 to GL_MAX_VIEWPORT_DIMS")                     \
+    X(texture_too_large, "Texture exceeds GL_MAX_TEXTURE_SIZE")                                    \
+    X(not_a_texture, "Name is not a 2D texture")                                                   \
+    X(upload_outside, "Upload rectangle lies outside the texture")
 
 // missing_entry_point is followed by the GL function's name.
 

@@ -100,12 +100,19 @@ struct BlurUniforms {
 
 // The renderer's state, X(type, name), all zero while nothing is open.
 // `opened` is set only as the very last step of a successful open or attach;
-// `resources_ready` tells close that GPU objects may exist. The indexed blend
-// calls are null where the context lacks them; with them the renderer changes
-// draw buffer 0's blending only, without them the plain calls change all.
+// `resources_ready` tells close that GPU objects may exist. `context` is the
+// GL context the renderer draws with: its own on a window, the host's one
+// current at attach; its GPU objects live there and nowhere else. The limits
+// are the context's, read once at start-up. The indexed blend calls are null
+// where the context lacks them; with them the renderer changes draw buffer
+// 0's blending only, without them the plain calls change all.
 #define OMBREL_RENDERER_STATE(X)                                                                   \
     X(int, opened)                                                                                 \
     X(int, resources_ready)                                                                        \
+    X(void *, context)                                                                             \
+    X(GLint, max_width)                                                                            \
+    X(GLint, max_height)                                                                           \
+    X(GLint, max_color_attachments)                                                                \
     X(jobject, retained_canvas)                                                                    \
     X(GLuint, program_bg)                                                                          \
     X(GLuint, program_blur)                                                                        \
@@ -174,15 +181,30 @@ static int load_gl(JNIEnv *e) {
         fail(e, msg_old_driver);
         return 0;
     }
+    GLint dims[2] = {0, 0};
+    glGetIntegerv_(GL_MAX_VIEWPORT_DIMS, dims);
+    renderer.max_width = dims[0];
+    renderer.max_height = dims[1];
+    glGetIntegerv_(GL_MAX_COLOR_ATTACHMENTS, &renderer.max_color_attachments);
     glDrawBuffers_ = reinterpret_cast<glDrawBuffers_fn>(proc("glDrawBuffers"));
     find_indexed_blend();
     return 1;
 }
 
+// Whether the renderer's context is current on the calling thread. Every
+// entry point that would call GL asks first and, when it is not, raises
+// without a GL call: in another context the renderer's names are the host's
+// objects, and GL calls there would change or delete them.
+static bool context_current(JNIEnv *e) {
+    if (current_context() == renderer.context) return true;
+    fail(e, msg_wrong_context);
+    return false;
+}
+
 // Defined further down; the window binding needs them to start up and to
 // release what a failed open left behind.
 static int init_resources(JNIEnv *e, jobjectArray source);
-static void release_all(JNIEnv *e);
+static int release_all(JNIEnv *e);
 
 #include "platform-open.inc"
 #include "gpu.inc"

@@ -15,8 +15,6 @@
 #define HOST_GL_EXTRA(X)                                                                           \
     X(GLboolean, glIsProgram, (GLuint program), (program))                                         \
     X(GLboolean, glIsShader, (GLuint shader), (shader))                                            \
-    X(GLboolean, glIsTexture, (GLuint texture), (texture))                                         \
-    X(GLboolean, glIsFramebuffer, (GLuint framebuffer), (framebuffer))                             \
     X(GLboolean, glIsVertexArray, (GLuint array), (array))                                         \
     X(void, glGenBuffers, (GLsizei n, GLuint * names), (n, names))                                 \
     X(void, glDeleteBuffers, (GLsizei n, const GLuint *names), (n, names))                         \
@@ -27,8 +25,6 @@
     X(void, glClearColor, (GLfloat r, GLfloat g, GLfloat b, GLfloat a), (r, g, b, a))              \
     X(void, glClear, (GLbitfield mask), (mask))                                                    \
     X(void, glFinish, (void), ())                                                                  \
-    X(void, glGetTexLevelParameteriv, (GLenum target, GLint level, GLenum pname, GLint * params),  \
-      (target, level, pname, params))                                                              \
     X(void, glGetTexParameteriv, (GLenum target, GLenum pname, GLint * params),                    \
       (target, pname, params))                                                                     \
     X(void, glGetUniformiv, (GLuint program, GLint location, GLint * params),                      \

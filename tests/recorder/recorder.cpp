@@ -9,7 +9,8 @@
 //   slip past the log.
 // - REC_DIRECT: the gl* wrappers are exported under their GL names and there is
 //   no glXGetProcAddressARB, like a GL library that offers only dlsym.
-// Both export the four GLX calls of the window binding.
+// Both export the four GLX calls of the window binding and
+// glXGetCurrentContext.
 #include "gl-api.h"
 #include "recorder.h"
 
@@ -185,6 +186,14 @@ OMBREL_GL_OPTIONAL(REC_DEFINE)
     }
 
 REC_GLX(REC_DEFINE_GLX)
+
+// The query of the current context that every entry point makes is passed
+// through unlogged: it is no GL call, and the log is the GL traffic.
+REC_EXPORT void *glXGetCurrentContext(void) {
+    static void *(*real)(void);
+    if (!real) real = (void *(*)(void))real_symbol("glXGetCurrentContext");
+    return real ? real() : nullptr;
+}
 
 #ifndef REC_DIRECT
 
