@@ -16,6 +16,7 @@
     X(GLboolean, glIsProgram, (GLuint program), (program))                                         \
     X(GLboolean, glIsShader, (GLuint shader), (shader))                                            \
     X(GLboolean, glIsVertexArray, (GLuint array), (array))                                         \
+    X(GLboolean, glIsBuffer, (GLuint buffer), (buffer))                                            \
     X(void, glGenBuffers, (GLsizei n, GLuint * names), (n, names))                                 \
     X(void, glDeleteBuffers, (GLsizei n, const GLuint *names), (n, names))                         \
     X(void, glBufferData, (GLenum target, GLsizeiptr size, const void *data, GLenum usage),        \
