@@ -129,6 +129,12 @@ final class SoftwareBackend implements Backend {
         return name;
     }
 
+    /** Makes a texture under a name the GPU gave, so that both renderers answer to it; see {@link AutoBackend}. */
+    void adoptTexture(int name, int width, int height) {
+        textures.put(name, new SoftwareTexture(width, height));
+        nextTexture = Math.max(nextTexture, name + 1);
+    }
+
     @Override
     public void upload(int texture, int x, int y, int width, int height, ByteBuffer rgba) {
         SoftwareTexture t = textures.get(texture);

@@ -87,9 +87,15 @@ final class SoftwareBox {
         span[1] = 0;
         if (!(Math.abs(py) <= hy - margin)) return;
         int left = py >= 0f ? 3 : 0, right = py >= 0f ? 2 : 1;
-        float x0 = cx - (hx - Math.max(radius[left], margin)), x1 = cx + (hx - Math.max(radius[right], margin));
+        float x0 = cx - (hx - sideInset(radius[left], py, margin)), x1 = cx + (hx - sideInset(radius[right], py, margin));
         span[0] = (int) Math.ceil(x0 * sx - 0.5f);
         span[1] = (int) Math.floor(x1 * sx - 0.5f) + 1;
+    }
+
+    // How far in from the side the span ends: beside the corner curve's height only the margin,
+    // level with the curve as far as the curve starts.
+    private float sideInset(float re, float py, float margin) {
+        return Math.abs(py) <= hy - re ? margin : Math.max(re, margin);
     }
 
     static float clamp01(float v) {

@@ -37,12 +37,13 @@ final class SoftwareTarget {
 
     /**
      * The shaders' interleaved gradient noise at a target pixel, -0.5 to 0.5 of one step, times
-     * {@code amount}, as a fraction of full scale. Measured from the bottom row, as gl_FragCoord is.
+     * {@code amount}, as a fraction of full scale. Measured from the bottom row, as gl_FragCoord is;
+     * the position is never negative, so truncation takes the fraction.
      */
     float dither(int col, int row, float amount) {
         float t = (col + 0.5f) * 0.06711056f + (height - row - 0.5f) * 0.00583715f;
-        t = 52.9829189f * (t - (float) Math.floor(t));
-        return (t - (float) Math.floor(t) - 0.5f) * amount / 255f;
+        t = 52.9829189f * (t - (int) t);
+        return (t - (int) t - 0.5f) * amount * (1f / 255f);
     }
 
     /** Blends straight colour (r, g, b, 0 to 1) of alpha a over pixel i. */
