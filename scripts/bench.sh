@@ -4,6 +4,7 @@
 # writes a summary.
 #
 #   sh scripts/bench.sh [--quick] [--rounds N] [--out DIR] [--default-malloc]
+#                       [--contestants A,B,...] [--configs "WxH=N:G:SIGMA,... WxH=..."]
 #
 # Contestants, run in turn for every configuration in each round. The order
 # rotates from round to round so that drifting machine load spreads evenly;
@@ -15,8 +16,12 @@
 #   javafx        JavaFX, ES2 pipeline forced onto llvmpipe
 #   java2d-box    Java2D into a BufferedImage, three-pass box blur
 #   java2d-gauss  Java2D into a BufferedImage, exact Gaussian ConvolveOp
+#   software      ombrel-ui's software renderer (the ombrel frame drawn on the CPU)
 # Configurations vary one dimension at a time around 1280x720, N=200
 # rectangles, G=1 glass panel, sigma 16; --quick runs a small subset.
+# --contestants runs only the named contestants (in the same rotation) and
+# --configs only the given configurations, one group per size; with either,
+# the micro-benchmark is left out.
 #
 # Output (default build-bench/bench-out/DATE): results.csv, stages.csv,
 # micro.txt, png/, meta.txt, logs/ and summary.md.
@@ -35,6 +40,8 @@ cd "$root"
 quick=0
 rounds=3
 out=""
+only=""
+configs=""
 tunables="glibc.malloc.trim_threshold=1073741824:glibc.malloc.top_pad=268435456:glibc.malloc.mmap_threshold=33554432"
 # The rounds run on an X server of their own: once the options are checked
 # and everything is built, the script starts itself again under
@@ -50,7 +57,10 @@ parse() {
             --rounds) rounds=$2; shift ;;
             --out) out=$2; shift ;;
             --default-malloc) tunables="" ;;
-            *) echo "usage: $0 [--quick] [--rounds N] [--out DIR] [--default-malloc]" >&2; exit 2 ;;
+            --contestants) only=$(echo "$2" | tr ',' ' '); shift ;;
+            --configs) configs=$2; shift ;;
+            *) echo "usage: $0 [--quick] [--rounds N] [--out DIR] [--default-malloc] [--contestants LIST]" \
+                "[--configs GROUPS]" >&2; exit 2 ;;
         esac
         shift
     done
@@ -79,7 +89,8 @@ else
 1280x720=200:1:16,200:0:0,0:1:16,0:0:0,1000:1:16,1000:0:0,200:8:16,200:1:0,200:1:4,200:1:32
 1920x1080=200:1:16,200:0:0"
 fi
-peers="javafx java2d-box java2d-gauss"
+[ -z "$configs" ] || groups=$configs
+peers="javafx java2d-box java2d-gauss software"
 [ -z "$tunables" ] || export GLIBC_TUNABLES="$tunables"
 
 classpath="$root/$build/bench/ombrel-bench.jar:$root/$build/ombrel-ui.jar"
@@ -138,12 +149,19 @@ while [ "$round" -le "$rounds" ]; do
     [ $((round % 2)) -eq 1 ] || trio="limit floor ombrel"
     order=""
     slot=0
-    for peer in $(rotate $(((round - 1) % 3)) $peers); do
-        [ "$slot" -ne $(((round - 1) % 4)) ] || order="$order $trio"
+    for peer in $(rotate $(((round - 1) % 4)) $peers); do
+        [ "$slot" -ne $(((round - 1) % 5)) ] || order="$order $trio"
         order="$order $peer"
         slot=$((slot + 1))
     done
-    [ "$slot" -ne $(((round - 1) % 4)) ] || order="$order $trio"
+    [ "$slot" -ne $(((round - 1) % 5)) ] || order="$order $trio"
+    if [ -n "$only" ]; then
+        kept=""
+        for c in $order; do
+            case " $only " in *" $c "*) kept="$kept $c" ;; esac
+        done
+        order=$kept
+    fi
     for group in $groups; do
         size=${group%%=*}
         for c in $order; do
@@ -153,18 +171,22 @@ while [ "$round" -le "$rounds" ]; do
     round=$((round + 1))
 done
 
-if grep -q "ES2Pipeline\|es2" "$out"/logs/javafx-*round1.log 2>/dev/null; then
+if ! ls "$out"/logs/javafx-*round1.log >/dev/null 2>&1; then
+    :
+elif grep -q "ES2Pipeline\|es2" "$out"/logs/javafx-*round1.log 2>/dev/null; then
     echo "javafx: $(cat "$out"/logs/javafx-*round1.log | grep -m1 -i 'renderer:' | sed 's/^ *//')" >>"$out/meta.txt"
 else
     echo "bench: JavaFX did not use the ES2 pipeline" >&2
     failed=1
 fi
 
-echo "micro-benchmark, load $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$out/meta.txt"
-if ! "$build/bench/ombrel-submit-bench" --summary "$out/micro.txt" --benchmark_repetitions=5 \
-    --benchmark_enable_random_interleaving=true --benchmark_min_time=0.2 >"$out/logs/micro.log" 2>&1; then
-    echo "bench: micro-benchmark failed, see $out/logs/micro.log" >&2
-    failed=1
+if [ -z "$only$configs" ]; then
+    echo "micro-benchmark, load $(cut -d' ' -f1-3 /proc/loadavg)" | tee -a "$out/meta.txt"
+    if ! "$build/bench/ombrel-submit-bench" --summary "$out/micro.txt" --benchmark_repetitions=5 \
+        --benchmark_enable_random_interleaving=true --benchmark_min_time=0.2 >"$out/logs/micro.log" 2>&1; then
+        echo "bench: micro-benchmark failed, see $out/logs/micro.log" >&2
+        failed=1
+    fi
 fi
 
 {

@@ -25,7 +25,8 @@ import javax.imageio.ImageIO;
  */
 final class Analyze {
     static final String OURS = "ombrel", FLOOR = "floor", LIMIT = "limit", FX = "javafx", BOX = "java2d-box";
-    static final List<String> CONTESTANTS = List.of(OURS, FLOOR, LIMIT, FX, BOX, "java2d-gauss");
+    static final String SOFTWARE = "software";
+    static final List<String> CONTESTANTS = List.of(OURS, FLOOR, LIMIT, FX, BOX, "java2d-gauss", SOFTWARE);
     static final List<String> PEERS = List.of(FX, BOX, "java2d-gauss");
     /** Round medians further apart than this, relative to their median, are flagged. */
     static final double SPREAD_LIMIT = 0.15;
@@ -213,12 +214,14 @@ final class Analyze {
     private void ratios() throws IOException {
         section("Ratios", "Peer ÷ ours: how many times longer the peer's frame takes. Ours ÷ floor: the cost of the Java API,",
                 "JNI, validation and the host-state guard over the same GL work issued directly. Ours ÷ limit: how",
-                "far the whole frame is from the same GL work with minimal shaders; floor ÷ limit: the shaders' part.");
+                "far the whole frame is from the same GL work with minimal shaders; floor ÷ limit: the shaders' part.",
+                "Software ÷ Java2D box: our records drawn by the software renderer against the hand-written Java2D frame.");
         List<Quotient> quotients = new ArrayList<>();
         for (String p : PEERS) quotients.add(new Quotient(p + " ÷ ours", p, OURS));
         quotients.add(new Quotient("ours ÷ floor", OURS, FLOOR));
         quotients.add(new Quotient("ours ÷ limit", OURS, LIMIT));
         quotients.add(new Quotient("floor ÷ limit", FLOOR, LIMIT));
+        quotients.add(new Quotient("software ÷ Java2D box", SOFTWARE, BOX));
         Map<String, Quotient> byLabel = new LinkedHashMap<>();
         for (Quotient q : quotients) byLabel.put(q.label(), q);
         table(List.copyOf(byLabel.keySet()), k -> true, (label, k) -> {
@@ -353,6 +356,10 @@ final class Analyze {
             goal("ours ÷ limit ≤ 1.5, stage " + s, List.copyOf(staged), x -> stageRatio(x, s), 1.5, true);
         }
         goal("ours ÷ floor ≤ 1.10 everywhere", List.copyOf(keys), x -> time(OURS, x) / time(FLOOR, x), 1.10, true);
+        goal("software ÷ Java2D box ≤ 1.15 at " + HEADLINE.label(), List.of(HEADLINE),
+                x -> time(SOFTWARE, x) / time(BOX, x), 1.15, true);
+        goal("software ÷ Java2D box ≤ 1.3 everywhere else", keys.stream().filter(k -> !k.equals(HEADLINE)).toList(),
+                x -> time(SOFTWARE, x) / time(BOX, x), 1.3, true);
         double[] mine = error(OURS, HEADLINE), fx = error(FX, HEADLINE), box = error(BOX, HEADLINE);
         if (mine != null && fx != null && box != null) {
             goals.add(new String[] {"blur error at " + HEADLINE.label() + " no worse than JavaFX and Java2D box",

@@ -97,8 +97,8 @@ final class SoftwareGlass {
             green = new float[n];
             blue = new float[n];
         }
-        // A line and its ends: the widest box is about 2 sigma + 3.
-        int longest = Math.max(bcw, bch) + (int) (2.5f * Math.max(sgx, sgy)) + 8;
+        // A line and its ends: the widest box is about 2 sigma + 3, the kernel 6 sigma + 1.
+        int longest = Math.max(bcw, bch) + (int) (6f * Math.max(sgx, sgy)) + 8;
         if (scratch.length < longest) scratch = new float[longest];
         downsample();
         for (float[] plane : new float[][] {red, green, blue}) {
@@ -190,6 +190,8 @@ final class SoftwareGlass {
         }
     }
 
+    // Exact Gaussian weights over 3 sigma: along rows from a copy of the row with its ends
+    // repeated, down columns a row at a time.
     private void kernel(float[] v, int length, int lines, int step, int next, float s) {
         int reach = (int) Math.ceil(3 * s);
         float[] w = new float[reach + 1];
@@ -199,16 +201,37 @@ final class SoftwareGlass {
             sum += k == 0 ? w[k] : 2 * w[k];
         }
         for (int k = 0; k <= reach; k++) w[k] /= sum;
+        if (step != 1) {
+            kernelColumns(v, w, reach);
+            return;
+        }
         float[] line = scratch;
         for (int l = 0; l < lines; l++) {
             int at = l * next;
-            for (int i = 0; i < length; i++) line[i] = v[at + i * step];
+            // line[k] holds the value at k - reach.
+            for (int k = 0; k < reach; k++) line[k] = v[at];
+            System.arraycopy(v, at, line, reach, length);
+            for (int k = length + reach; k < length + 2 * reach; k++) line[k] = v[at + length - 1];
             for (int i = 0; i < length; i++) {
-                float acc = w[0] * line[i];
-                for (int k = 1; k <= reach; k++) {
-                    acc += w[k] * (line[Math.max(i - k, 0)] + line[Math.min(i + k, length - 1)]);
-                }
-                v[at + i * step] = acc;
+                int c = i + reach;
+                float acc = w[0] * line[c];
+                for (int k = 1; k <= reach; k++) acc += w[k] * (line[c - k] + line[c + k]);
+                v[at + i] = acc;
+            }
+        }
+    }
+
+    private void kernelColumns(float[] v, float[] w, int reach) {
+        int n = bcw * bch, last = bch - 1;
+        if (column.length < n) column = new float[n];
+        System.arraycopy(v, 0, column, 0, n);
+        for (int j = 0; j < bch; j++) {
+            int out = j * bcw;
+            for (int i = 0; i < bcw; i++) v[out + i] = w[0] * column[out + i];
+            for (int k = 1; k <= reach; k++) {
+                int up = Math.max(j - k, 0) * bcw, down = Math.min(j + k, last) * bcw;
+                float wk = w[k];
+                for (int i = 0; i < bcw; i++) v[out + i] += wk * (column[up + i] + column[down + i]);
             }
         }
     }
