@@ -102,7 +102,8 @@ struct BlurUniforms {
 // `opened` is set only as the very last step of a successful open or attach;
 // `resources_ready` tells close that GPU objects may exist. `context` is the
 // GL context the renderer draws with: its own on a window, the host's one
-// current at attach; its GPU objects live there and nowhere else. The limits
+// current at attach; its GPU objects live there and nowhere else.
+// `context_query` is the call (GLX, EGL or WGL) that tells it. The limits
 // are the context's, read once at start-up. The indexed blend calls are null
 // where the context lacks them; with them the renderer changes draw buffer
 // 0's blending only, without them the plain calls change all.
@@ -110,6 +111,7 @@ struct BlurUniforms {
     X(int, opened)                                                                                 \
     X(int, resources_ready)                                                                        \
     X(void *, context)                                                                             \
+    X(context_query_fn, context_query)                                                             \
     X(GLint, max_width)                                                                            \
     X(GLint, max_height)                                                                           \
     X(GLint, max_color_attachments)                                                                \
@@ -196,7 +198,7 @@ static int load_gl(JNIEnv *e) {
 // without a GL call: in another context the renderer's names are the host's
 // objects, and GL calls there would change or delete them.
 static bool context_current(JNIEnv *e) {
-    if (current_context() == renderer.context) return true;
+    if (renderer.context_query && renderer.context_query() == renderer.context) return true;
     fail(e, msg_wrong_context);
     return false;
 }
