@@ -4,7 +4,7 @@
 # writes a summary.
 #
 #   sh scripts/bench.sh [--quick] [--rounds N] [--out DIR] [--default-malloc]
-#                       [--contestants A,B,...] [--configs "WxH=N:G:SIGMA,... WxH=..."]
+#                       [--contestants A,B,...] [--configs "WxH=N:G:SIGMA,... WxH=..."] [--build DIR]
 #
 # Contestants, run in turn for every configuration in each round. The order
 # rotates from round to round so that drifting machine load spreads evenly;
@@ -21,7 +21,7 @@
 # rectangles, G=1 glass panel, sigma 16; --quick runs a small subset.
 # --contestants runs only the named contestants (in the same rotation) and
 # --configs only the given configurations, one group per size; with either,
-# the micro-benchmark is left out.
+# the micro-benchmark is left out. --build names the build folder (build-bench).
 #
 # Output (default build-bench/bench-out/DATE): results.csv, stages.csv,
 # micro.txt, png/, meta.txt, logs/ and summary.md.
@@ -42,6 +42,7 @@ rounds=3
 out=""
 only=""
 configs=""
+build=build-bench
 tunables="glibc.malloc.trim_threshold=1073741824:glibc.malloc.top_pad=268435456:glibc.malloc.mmap_threshold=33554432"
 # The rounds run on an X server of their own: once the options are checked
 # and everything is built, the script starts itself again under
@@ -59,15 +60,15 @@ parse() {
             --default-malloc) tunables="" ;;
             --contestants) only=$(echo "$2" | tr ',' ' '); shift ;;
             --configs) configs=$2; shift ;;
+            --build) build=$2; shift ;;
             *) echo "usage: $0 [--quick] [--rounds N] [--out DIR] [--default-malloc] [--contestants LIST]" \
-                "[--configs GROUPS]" >&2; exit 2 ;;
+                "[--configs GROUPS] [--build DIR]" >&2; exit 2 ;;
         esac
         shift
     done
 }
 parse "$@"
 
-build=build-bench
 if [ "$on_xvfb" -eq 0 ]; then
     sh scripts/ensure-packages.sh build-essential cmake openjdk-17-jdk libgtest-dev libbenchmark-dev \
         libx11-dev libgl-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libpng-dev xvfb x11-utils openjfx junit5
