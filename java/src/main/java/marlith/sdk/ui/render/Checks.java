@@ -33,6 +33,14 @@ final class Checks {
         return value;
     }
 
+    /** A Canvas a renderer can draw on: in a window that was packed or shown. */
+    static void displayable(java.awt.Canvas canvas) {
+        if (!canvas.isDisplayable()) {
+            throw new IllegalStateException("the Canvas is not displayable: add it to a window and pack or show the"
+                    + " window before open");
+        }
+    }
+
     static int positive(String name, int value) {
         if (value <= 0) throw new IllegalArgumentException(name + " must be above 0: " + value);
         return value;

@@ -30,7 +30,9 @@ import java.util.Set;
  * The native GPU renderer: an OpenGL 3.3 renderer that draws glass panels, flat shapes, text and an
  * animated background, reached through JNI.
  *
- * <p>Programs draw through a {@link RenderSession}: {@link #open(Canvas)} opens the renderer on
+ * <p>Programs draw through a {@link RenderSession}: {@link RenderSession#open(Canvas)} draws with
+ * this renderer or the software one, whichever the machine serves better; {@link #open(Canvas)}
+ * opens this renderer on
  * an AWT {@link Canvas} (the library makes its own GL context), {@link #attach()} inside a host's
  * current GL context, and each loads the library first. The session checks every argument, the
  * thread and which textures are its own before the renderer sees a call.
@@ -87,9 +89,28 @@ public final class NativeGpu {
      * @param canvas the AWT Canvas to draw into
      * @param jawtPath file path of the JVM's JAWT library, as {@link #jawtPath()} gives it
      * @param shaderData the seven shader sources, as {@link #shaderSources()} gives them
-     * @throws IllegalStateException "Renderer already open." when a renderer is open; "AWT Canvas
-     *     is not displayable." before the Canvas is in a displayable window; other fixed messages
-     *     when JAWT, the GL library or context, or a shader (with its GL info log) fails
+     * @throws IllegalStateException "Renderer already open." when a renderer is open; "The
+     *     renderer's GL context is not current on this thread" while GPU objects of an earlier
+     *     failed start-up are held in another context; "Cannot retain AWT Canvas." for a null
+     *     Canvas. On Linux: "Cannot load JAWT/libGL.so.1." when either library does not load;
+     *     "Required GLX/JAWT entry point is missing."; "JAWT 1.4 unavailable."; "AWT Canvas is not
+     *     displayable." before the Canvas is in a displayable window; "Cannot lock AWT Canvas.";
+     *     "Cannot query AWT native surface."; "No matching X11 visual."; "Cannot create/make
+     *     current the GLX context.". On Windows: "JAWT path is unexpectedly long."; "Required
+     *     WGL/JAWT entry point is missing."; "JAWT 1.4 is unavailable."; "AWT Canvas is not
+     *     displayable."; "Cannot lock the AWT Canvas."; "Cannot query AWT native surface."; "The
+     *     AWT Canvas already owns a pixel format that does not support windowed OpenGL. Keep
+     *     -Dsun.java2d.opengl=false (the hotfix launcher sets it automatically)."; and, each
+     *     followed by the Win32 error as (GetLastError=0x and eight hexadecimal digits), "Cannot
+     *     load JAWT/opengl32.dll", "GetDC(Canvas HWND) failed", "DescribePixelFormat failed",
+     *     "ChoosePixelFormat failed", "SetPixelFormat failed", "wglCreateContext failed", "Initial
+     *     wglMakeCurrent on the stable Canvas DC failed" or "Both modern and legacy WGL contexts
+     *     failed to become current". Then, on the new context, "Missing OpenGL entry point: " followed by the name of a GL function the
+     *     driver lacks; "The active driver exposes less than OpenGL 3.3. Update the GPU driver or
+     *     use a machine with desktop OpenGL 3.3+." for an older context; "Seven shader sources are
+     *     required." unless the array holds seven elements; "Shader sources must be seven strings."
+     *     for an element that is null or no String; the GL info log of a shader that does not
+     *     compile or link
      */
     public static native void open(Canvas canvas, String jawtPath, String[] shaderData);
 
@@ -118,8 +139,16 @@ public final class NativeGpu {
      *
      * @param shaders the seven shader sources, as {@link #shaderSources()} gives them
      * @throws IllegalStateException "Only one GPU backend is supported per process." when a
-     *     renderer is open; other fixed messages when the GL library, the context's version or a
-     *     shader fails
+     *     renderer is open; "libGL.so.1 not available" (Linux) or "Load opengl32.dll failed"
+     *     followed by the Win32 error as (GetLastError=0x and eight hexadecimal digits) (Windows)
+     *     when the GL library does not load; "No GL context is current on this thread"; "The
+     *     renderer's GL context is not current on this thread" while GPU objects of an earlier
+     *     failed start-up are held in another context; "Missing OpenGL entry point: " followed by the name of a GL function the
+     *     driver lacks; "The active driver exposes less than OpenGL 3.3. Update the GPU driver or
+     *     use a machine with desktop OpenGL 3.3+." for an older context; "Seven shader sources are
+     *     required." unless the array holds seven elements; "Shader sources must be seven strings."
+     *     for an element that is null or no String; the GL info log of a shader that does not
+     *     compile or link
      */
     public static native void attach(String[] shaders);
 
@@ -140,6 +169,9 @@ public final class NativeGpu {
      *     palette (the gradient as given, darkened at the bottom, with a vignette) when false
      * @param background base colour 0xRRGGBB of the gradient; the top byte is ignored
      * @param accent colour 0xRRGGBB of the glows; the top byte is ignored
+     * @throws IllegalStateException "The renderer's GL context is not current on this thread" when another context, or none, is current;
+     *     "Width and height must be 1 to GL_MAX_VIEWPORT_DIMS" for a size outside 1 to the
+     *     context's largest viewport. Both are raised before any GL call
      */
     public static native void background(
             int width, int height, float time, boolean grid, boolean light, int background, int accent);
@@ -169,12 +201,25 @@ public final class NativeGpu {
      *     outside the UI pass a point far outside, such as -1e9 (not NaN, which puts out the rim
      *     light of glass too; {@link CommandBuffer#submit} takes NaN and does this)
      * @param my pointer y in UI units
-     * @throws IllegalStateException "Renderer is not initialized" when nothing is open; "Invalid
-     *     draw buffer or framebuffer parameters" for a heap buffer, a buffer not in the machine's
-     *     byte order, too small a buffer, a negative count, sigma outside 0 to 32, or a size of 0 or less; "Unbalanced shaped clip pop",
-     *     "Shaped clip depth exceeds 32" or "Unbalanced shaped clip pushes" for clips that do not
-     *     balance (these are refused before any GL call); "Resolve MSAA to a single-sample
-     *     framebuffer before drawing UI" for a multisampled target. A refused call draws nothing
+     * @throws IllegalStateException "Renderer is not initialized" when nothing is open; "The
+     *     renderer's GL context is not current on this thread" when another context, or none, is
+     *     current; "Buffer is null"; "Invalid draw buffer or framebuffer parameters" for a heap
+     *     buffer, a buffer not in the machine's byte order, too small a buffer, a negative count,
+     *     sigma outside 0 to 32, or a size of 0 or less; "Unbalanced shaped clip pop", "Shaped
+     *     clip depth exceeds 32" or "Unbalanced shaped clip pushes" for clips that do not balance
+     *     (these are refused before any GL call); "The name is one of the renderer's own textures
+     *     or framebuffers" for a target of the renderer's; "Target is not a framebuffer" for a
+     *     target other than 0 that names no framebuffer; "The target framebuffer cannot draw to
+     *     this color buffer" for a colour buffer the target does not have (target 0 has the
+     *     default framebuffer's buffers, such as {@link #GL_BACK}; a framebuffer object has the
+     *     colour attachments it holds an image in); "The context has no complete default
+     *     framebuffer" for target 0 in a context without one; "Target framebuffer is incomplete";
+     *     "Resolve MSAA to a single-sample framebuffer before drawing UI" for a multisampled
+     *     target; "More than 32 draw buffers is not supported" for a context that allows more;
+     *     "Framebuffer exceeds GL_MAX_TEXTURE_SIZE" for a size above the context's texture limit;
+     *     "Internal Ombrel framebuffer is incomplete." when the driver cannot draw into the
+     *     renderer's own targets. A refused call draws nothing, and the host's GL state is as it
+     *     was
      */
     public static native void submit(
             FloatBuffer buffer,
@@ -200,7 +245,9 @@ public final class NativeGpu {
      * @param height height in texels, above 0
      * @return the texture's GL name, for the texture slot of text and image records
      * @throws IllegalStateException "Invalid texture creation" for a size of 0 or less or when the
-     *     renderer is not open
+     *     renderer is not open; "The renderer's GL context is not current on this thread" when another
+     *     context, or none, is current; "Texture exceeds GL_MAX_TEXTURE_SIZE" for a size above the
+     *     context's limit
      */
     public static native int createTexture(int width, int height);
 
@@ -218,15 +265,24 @@ public final class NativeGpu {
      * @param width width in texels, above 0
      * @param height height in texels, above 0
      * @param pixels a direct ByteBuffer of at least width × height × 4 bytes
-     * @throws IllegalStateException "Invalid texture upload buffer" for a size of 0 or less, a heap
-     *     buffer or too few bytes
+     * @throws IllegalStateException "Renderer is not initialized" when nothing is open; "The
+     *     renderer's GL context is not current on this thread" when another context, or none, is
+     *     current; "The name is one of the renderer's own textures or framebuffers" for a texture
+     *     of the renderer's; "Buffer is null"; "Invalid texture upload buffer" for a size of 0 or
+     *     less, a heap buffer or too few bytes; "Upload rectangle lies outside the texture" for a
+     *     negative offset or a rectangle that reaches past the texture's edge; "Name is not a 2D
+     *     texture" for a name that is no texture (or one of another kind)
      */
     public static native void upload(int texture, int x, int y, int width, int height, ByteBuffer pixels);
 
     /**
-     * Deletes a texture made by {@link #createTexture}; 0 and names that are no texture are ignored.
+     * Deletes a texture made by {@link #createTexture}; 0 and names that are no texture are ignored,
+     * and so is every call while the renderer is not open.
      *
      * @param texture the texture's GL name
+     * @throws IllegalStateException "The renderer's GL context is not current on this thread" when another context, or none, is current;
+     *     "The name is one of the renderer's own textures or framebuffers" for a texture of the
+     *     renderer's
      */
     public static native void deleteTexture(int texture);
 
@@ -237,20 +293,27 @@ public final class NativeGpu {
      * {@link #swap()}: once presented, the back buffer's contents are undefined. The bytes are
      * written from the buffer's start whatever its position. {@link #readImage} gives an image.
      *
-     * @param width width in pixels; 0 reads nothing
-     * @param height height in pixels
+     * @param width width in pixels, 1 to the context's largest viewport width
+     * @param height height in pixels, 1 to the context's largest viewport height
      * @param pixels a direct ByteBuffer of at least width × height × 4 bytes
-     * @throws IllegalStateException "Screenshot buffer is too small" for a heap buffer or too few
-     *     bytes; "Screenshot buffer is read-only" for a read-only buffer; "The context has no
-     *     complete default framebuffer" when there is nothing to read (an attached host drawing
-     *     offscreen: read its framebuffer with GL instead)
+     * @throws IllegalStateException "Renderer is not initialized" when nothing is open; "The
+     *     renderer's GL context is not current on this thread" when another context, or none, is
+     *     current; "Width and height must be 1 to GL_MAX_VIEWPORT_DIMS" for a size outside 1 to
+     *     the context's largest viewport; "Buffer is null"; "Screenshot buffer is too small" for a
+     *     heap buffer or too few bytes; "Screenshot buffer is read-only" for a read-only buffer;
+     *     "The context has no complete default framebuffer" when there is nothing to read (an
+     *     attached host drawing offscreen: read its framebuffer with GL instead)
      */
     public static native void readPixels(int width, int height, ByteBuffer pixels);
 
     /**
      * Presents the back buffer of the window opened with {@link #open}, after which its contents
      * are undefined. Does nothing when nothing is open; in attached mode the host presents (on
-     * Windows this call then fails with "SwapBuffers failed").
+     * Windows this call then fails).
+     *
+     * @throws IllegalStateException "The renderer's GL context is not current on this thread" when another context, or none, is current;
+     *     on Windows "SwapBuffers failed" followed by the Win32 error as (GetLastError=0x and eight
+     *     hexadecimal digits) when presenting fails, as it always does in attached mode
      */
     public static native void swap();
 
@@ -276,15 +339,23 @@ public final class NativeGpu {
      * this call.
      *
      * @return the error code, 0 when there is none or the renderer is not open
+     * @throws IllegalStateException "The renderer's GL context is not current on this thread" when another context, or none, is current
      */
     public static native int glError();
 
     /**
      * Releases everything the renderer holds: its GPU objects, the window's context and the
-     * Canvas. Safe at any time; does nothing when nothing is open. Call it on the renderer's
-     * thread. Textures made by {@link #createTexture} are not deleted; in attached mode they stay
-     * in the host's context. Closing the {@link RenderSession} that {@link #open(Canvas)} or {@link
-     * #attach()} returned calls this.
+     * Canvas. Safe at any time; does nothing when nothing is open. Call it with the renderer's
+     * context current: on the renderer's thread, or in attached mode with the host's context
+     * current. In attached mode with no context current (the host has destroyed its context, and
+     * the renderer's objects with it), it forgets the renderer's objects without a GL call, so
+     * that a later {@link #attach} starts afresh. Textures made by {@link #createTexture} are not
+     * deleted; in attached mode they stay in the host's context. Closing the {@link
+     * RenderSession} that {@link #open(Canvas)} or {@link #attach()} returned calls this.
+     *
+     * @throws IllegalStateException "The renderer's GL context is not current on this thread" when another context is current, or none
+     *     with a window open: nothing is released then, and a later call with the renderer's
+     *     context current releases everything
      */
     public static native void close();
 
@@ -511,11 +582,7 @@ public final class NativeGpu {
      * @throws UnsatisfiedLinkError as {@link #load()} does
      */
     public static RenderSession open(Canvas canvas) {
-        Checks.notNull("canvas", canvas);
-        if (!canvas.isDisplayable()) {
-            throw new IllegalStateException("the Canvas is not displayable: add it to a window and pack or show the"
-                    + " window before open");
-        }
+        Checks.displayable(Checks.notNull("canvas", canvas));
         load();
         open(canvas, jawtPath(), shaderSources());
         return RenderSession.start(new GpuBackend(false), Thread.currentThread(),
@@ -524,18 +591,25 @@ public final class NativeGpu {
 
     /**
      * Loads the library and attaches to the GL context the host has current on this thread, as
-     * {@link #attach(String[])} does, with the jar's shaders.
+     * {@link #attach(String[])} does, with the jar's shaders. Attached mode is GPU-only: when
+     * {@code -Dombrel.renderer=software} asks for the software path, the session draws on the GPU
+     * all the same, and its {@link RenderSession#reason()} says so.
      *
      * @return the open session, callable on any thread the host makes its context current on;
      *     closing it calls {@link #close()}
+     * @throws IllegalArgumentException when {@value RenderPath#PROPERTY} names no path
      * @throws IllegalStateException as the native attach does
      * @throws UnsatisfiedLinkError as {@link #load()} does
      */
     public static RenderSession attach() {
+        // Attached mode draws in the host's GL context, so the software path cannot serve it; a
+        // process-wide property asking for software still lets a GL host draw, and says so.
+        String software = RenderPath.configured() == RenderPath.SOFTWARE
+                ? " (-D" + RenderPath.PROPERTY + "=software applies to windows: attached mode is GPU-only)" : "";
         load();
         attach(shaderSources());
-        return RenderSession.start(new GpuBackend(true), null,
-                "NativeGpu.attach drew in the host's context: " + rendererString() + ", OpenGL " + contextInfo());
+        return RenderSession.start(new GpuBackend(true), null, "NativeGpu.attach drew in the host's context: "
+                + rendererString() + ", OpenGL " + contextInfo() + software);
     }
 
     /**
