@@ -7,8 +7,9 @@ import java.nio.file.Path;
 import javax.imageio.ImageIO;
 
 /**
- * The ombrel demo: glass panels, text, shapes and clips over the animated background, drawn by
- * the native GPU renderer into a window, or with {@code --java2d} by plain Java2D into an image
+ * The ombrel demo: glass panels, text, shapes and clips over the animated background, drawn
+ * through a render session into a window, on the path {@code --renderer auto|gpu|software} asks
+ * for (auto by default), or with {@code --java2d} by the demo's own Java2D painter into an image
  * as the baseline to compare with. Run without arguments for a 1280 × 720 window that stays open
  * until closed; {@code --frames N --screenshot FILE.png} renders N frames and saves the last.
  */

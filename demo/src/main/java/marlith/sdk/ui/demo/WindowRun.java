@@ -13,12 +13,13 @@ import java.awt.event.WindowEvent;
 import java.io.IOException;
 import java.lang.reflect.InvocationTargetException;
 import marlith.sdk.ui.render.NativeGpu;
+import marlith.sdk.ui.render.RenderPath;
 import marlith.sdk.ui.render.RenderSession;
 
 /**
- * The GPU demo: a Frame with a Canvas, the renderer opened on it, and a frame loop on this thread
- * (the one the renderer's context is current on) until the window closes or the frame count is
- * reached. The frame rate shows in the header and the window title.
+ * The window demo: a Frame with a Canvas, a render session opened on it with the path the options
+ * ask for, and a frame loop on this thread (the session's) until the window closes or the frame
+ * count is reached. The frame rate and the path show in the header and the window title.
  */
 final class WindowRun {
     private final Frame frame = new Frame("ombrel demo");
@@ -33,8 +34,8 @@ final class WindowRun {
         WindowRun run = new WindowRun();
         EventQueue.invokeAndWait(() -> run.show(options.width(), options.height()));
         Toolkit.getDefaultToolkit().sync();
-        try (RenderSession gpu = NativeGpu.open(run.canvas)) {
-            run.loop(gpu, options);
+        try (RenderSession session = RenderSession.open(run.canvas, options.renderer())) {
+            run.loop(session, options);
         } finally {
             EventQueue.invokeAndWait(run.frame::dispose);
         }
@@ -76,22 +77,21 @@ final class WindowRun {
         frame.setVisible(true);
     }
 
-    private void loop(RenderSession gpu, Options options) throws IOException {
-        GpuPainter painter = new GpuPainter(gpu);
+    private void loop(RenderSession session, Options options) throws IOException {
+        GpuPainter painter = new GpuPainter(session);
         try {
             Scene scene = new Scene();
             Scene.Hud hud = new Scene.Hud();
-            hud.renderer = NativeGpu.rendererString();
-            hud.api = "OpenGL " + NativeGpu.contextInfo().split(" ")[0];
             FrameRate rate = new FrameRate();
             long start = System.nanoTime();
             int w = 0, h = 0;
             for (long n = 0; open && (options.frames() == 0 || n < options.frames()); n++) {
-                w = gpu.clientWidth();
-                h = gpu.clientHeight();
+                w = session.clientWidth();
+                h = session.clientHeight();
                 if (w <= 0 || h <= 0) continue;
                 float time = options.frames() > 0 ? n / 60f : (System.nanoTime() - start) / 1e9f;
                 hud.frame = n;
+                describe(session, hud);
                 float px = pointerX, py = pointerY;
                 if (Float.isNaN(px)) {
                     px = Scene.idlePointerX(time, w);
@@ -101,19 +101,31 @@ final class WindowRun {
                 scene.paint(painter, w, h, time, hud);
                 hud.records = painter.end();
                 if (options.screenshot() != null && n == options.frames() - 1) {
-                    Demo.save(gpu.readImage(w, h), options.screenshot());
+                    Demo.save(session.readImage(w, h), options.screenshot());
                 }
-                gpu.present();
+                session.present();
                 if (rate.tick()) {
                     hud.fps = rate.fps();
                     hud.frameMillis = 1000 / rate.fps();
-                    String title = String.format("ombrel demo - %.1f fps", rate.fps());
+                    String title = String.format("ombrel demo - %s - %.1f fps", hud.api, rate.fps());
                     EventQueue.invokeLater(() -> frame.setTitle(title));
                 }
             }
-            System.out.println(rate.summary("GPU (" + hud.renderer + ")", w, h));
+            System.out.println(rate.summary(hud.api + " (" + hud.renderer + ")", w, h));
+            System.out.println("path: " + session.reason());
         } finally {
             painter.delete();
+        }
+    }
+
+    // The path in the overlay: an auto session may change it once its first frames are measured.
+    private static void describe(RenderSession session, Scene.Hud hud) {
+        if (session.path() == RenderPath.GPU) {
+            hud.renderer = NativeGpu.rendererString();
+            hud.api = "GPU · OpenGL " + NativeGpu.contextInfo().split(" ")[0];
+        } else {
+            hud.renderer = "ombrel software renderer";
+            hud.api = "software · Java2D";
         }
     }
 }
