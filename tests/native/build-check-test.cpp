@@ -1,10 +1,15 @@
 // The shape of the built library: what it exports, which libraries it needs,
-// and which functions it imports.
+// and which functions it imports; and the javadoc of the native methods
+// against the library's list of messages.
 #include "entry-points.h"
+#include "messages.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <stdio.h>
@@ -75,6 +80,138 @@ TEST(BuildCheck, ImportsNeitherGlNorAnAllocator) {
         name = name.substr(0, name.find('@'));
         EXPECT_FALSE(allocators.count(name)) << "imports " << name;
         EXPECT_NE(name.rfind("gl", 0), 0u) << "imports " << name;
+    }
+}
+
+// ---- Messages in the javadoc -----------------------------------------------
+
+// The messages by name: those of both platforms, then each platform's own.
+namespace common {
+#define OMBREL_MESSAGE(name, text) const char *const name = text;
+OMBREL_MESSAGES(OMBREL_MESSAGE)
+} // namespace common
+namespace glx {
+OMBREL_GLX_MESSAGES(OMBREL_MESSAGE)
+} // namespace glx
+namespace wgl {
+OMBREL_WGL_MESSAGES(OMBREL_MESSAGE)
+OMBREL_WGL_CODED_MESSAGES(OMBREL_MESSAGE)
+} // namespace wgl
+#undef OMBREL_MESSAGE
+
+std::vector<std::string> every_message() {
+#define OMBREL_MESSAGE(name, text) text,
+    return {OMBREL_MESSAGES(OMBREL_MESSAGE) OMBREL_GLX_MESSAGES(OMBREL_MESSAGE)
+                OMBREL_WGL_MESSAGES(OMBREL_MESSAGE) OMBREL_WGL_CODED_MESSAGES(OMBREL_MESSAGE)};
+#undef OMBREL_MESSAGE
+}
+
+// The text of each native method's "@throws IllegalStateException" clause in
+// NativeGpu.java, by method name, with the comment's line starts removed and
+// white space runs made single blanks.
+std::map<std::string, std::string> throws_clauses() {
+    std::ifstream in(OMBREL_NATIVE_GPU_JAVA);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t from = text.find("// ---- native methods ----"), to = text.find("// ---- loading ----");
+    EXPECT_NE(from, std::string::npos);
+    EXPECT_NE(to, std::string::npos);
+    std::string natives = text.substr(from, to - from);
+    std::map<std::string, std::string> clauses;
+    const std::regex method(
+        R"(/\*\*((?:[^*]|\*(?!/))*)\*/\s*public static native [\w\[\]]+ (\w+)\()");
+    for (std::sregex_iterator m(natives.begin(), natives.end(), method), end; m != end; ++m) {
+        std::string doc = std::regex_replace((*m)[1].str(), std::regex(R"(\n\s*\*)"), " ");
+        doc = std::regex_replace(doc, std::regex(R"(\s+)"), " ");
+        size_t at = doc.find("@throws IllegalStateException");
+        std::string clause = at == std::string::npos ? "" : doc.substr(at);
+        clauses[(*m)[2].str()] = clause.substr(0, clause.find(" @", 1));
+    }
+    return clauses;
+}
+
+TEST(NativeJavadoc, NamesEveryMessageOfTheListAndNoOther) {
+    std::map<std::string, std::string> clauses = throws_clauses();
+    EXPECT_EQ(clauses.size(), 15u);
+    std::string all;
+    for (const auto &entry : clauses)
+        all += entry.second + " ";
+    std::vector<std::string> messages = every_message();
+    for (const std::string &message : messages)
+        EXPECT_NE(all.find('"' + message + '"'), std::string::npos)
+            << "not in the javadoc: " << message;
+    const std::regex quoted("\"([^\"]*)\"");
+    for (std::sregex_iterator q(all.begin(), all.end(), quoted), end; q != end; ++q)
+        EXPECT_TRUE(std::count(messages.begin(), messages.end(), (*q)[1].str()))
+            << "quoted in the javadoc but not a message: " << (*q)[1];
+}
+
+// One row per native method: the messages it can raise, which its javadoc
+// must name.
+TEST(NativeJavadoc, EachMethodNamesTheMessagesItRaises) {
+    using namespace common;
+    const std::map<std::string, std::vector<const char *>> raised = {
+        {"open",
+         {already_open,
+          wrong_context,
+          cannot_retain_canvas,
+          glx::cannot_load_libraries,
+          glx::missing_window_entry_point,
+          glx::jawt_unavailable,
+          canvas_not_displayable,
+          glx::cannot_lock_canvas,
+          cannot_query_surface,
+          glx::no_visual,
+          glx::no_context,
+          wgl::jawt_path_too_long,
+          wgl::cannot_load_libraries,
+          wgl::missing_window_entry_point,
+          wgl::jawt_unavailable,
+          wgl::cannot_lock_canvas,
+          wgl::no_device_context,
+          wgl::describe_failed,
+          wgl::foreign_pixel_format,
+          wgl::choose_failed,
+          wgl::set_failed,
+          wgl::no_context,
+          wgl::make_current_failed,
+          wgl::no_current_context,
+          missing_entry_point,
+          old_driver,
+          seven_sources,
+          sources_not_strings}},
+        {"clientSize", {}},
+        {"protocolVersion", {}},
+        {"attach",
+         {one_backend, glx::no_gl_library, wgl::no_gl_library, nothing_current, wrong_context,
+          missing_entry_point, old_driver, seven_sources, sources_not_strings}},
+        {"background", {wrong_context, size_out_of_range}},
+        {"submit",
+         {not_initialized, wrong_context, null_buffer, invalid_parameters, unbalanced_pop,
+          clip_depth, unbalanced_pushes, renderer_object, not_a_framebuffer, bad_color_buffer,
+          no_default_framebuffer, incomplete_target, multisampled, too_many_draw_buffers,
+          texture_limit, incomplete_framebuffer}},
+        {"createTexture", {invalid_texture, wrong_context, texture_too_large}},
+        {"upload",
+         {not_initialized, wrong_context, renderer_object, null_buffer, invalid_upload,
+          upload_outside, not_a_texture}},
+        {"deleteTexture", {wrong_context, renderer_object}},
+        {"readPixels",
+         {not_initialized, wrong_context, size_out_of_range, null_buffer, screenshot_too_small,
+          read_only_screenshot, no_default_framebuffer}},
+        {"swap", {wrong_context, wgl::swap_failed}},
+        {"rendererString", {}},
+        {"contextInfo", {}},
+        {"glError", {wrong_context}},
+        {"close", {wrong_context}},
+    };
+    std::map<std::string, std::string> clauses = throws_clauses();
+    for (const auto &[method, messages] : raised) {
+        SCOPED_TRACE(method);
+        ASSERT_TRUE(clauses.count(method)) << "no javadoc found";
+        EXPECT_EQ(clauses[method].empty(), messages.empty()) << clauses[method];
+        for (const char *message : messages)
+            EXPECT_NE(clauses[method].find(std::string("\"") + message + '"'), std::string::npos)
+                << "missing: " << message;
     }
 }
 
