@@ -65,3 +65,32 @@ TEST(swap_in_attached_mode_reports_the_win32_error) {
     close_and_check_jni();
     release_host(host);
 }
+
+// The renderer draws only in the context it attached to: with another one
+// current each call raises and changes nothing, and close frees everything
+// once the attached context is current again. With none current, attach
+// refuses.
+TEST(calls_from_another_context_are_refused_until_the_attached_one_is_current) {
+    wglMakeCurrent(nullptr, nullptr);
+    nr.attach(env(), native_gpu_class(), shader_array());
+    CHECK_EQ(take_exception(), ise_message(failure::nothing_current));
+    Host attached = make_host(), other = make_host();
+    REQUIRE(attached.context != nullptr && other.context != nullptr);
+    wglMakeCurrent(attached.dc, attached.context);
+    nr.attach(env(), native_gpu_class(), shader_array());
+    REQUIRE(take_exception() == "");
+
+    wglMakeCurrent(other.dc, other.context);
+    nr.background(env(), native_gpu_class(), 16, 16, 0, JNI_FALSE, JNI_FALSE, 0, 0);
+    CHECK_EQ(take_exception(), ise_message(failure::wrong_context));
+    CHECK_EQ(nr.glError(env(), native_gpu_class()), 0);
+    CHECK_EQ(take_exception(), ise_message(failure::wrong_context));
+    nr.close(env(), native_gpu_class());
+    CHECK_EQ(take_exception(), ise_message(failure::wrong_context));
+    CHECK(wglGetCurrentContext() == other.context);
+
+    wglMakeCurrent(attached.dc, attached.context);
+    close_and_check_jni();
+    release_host(other);
+    release_host(attached);
+}
