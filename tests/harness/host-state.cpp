@@ -277,7 +277,9 @@ GLuint make_multisampled(GLuint *storage) {
     GLuint fbo = 0;
     gl.glGenRenderbuffers(1, storage);
     gl.glBindRenderbuffer(GL_RENDERBUFFER, *storage);
-    gl.glRenderbufferStorageMultisample(GL_RENDERBUFFER, 4, GL_RGBA8, 16, 16);
+    // softpipe has no multisampling (GL_MAX_SAMPLES is 1): one sample there.
+    gl.glRenderbufferStorageMultisample(GL_RENDERBUFFER, std::min(get_int(GL_MAX_SAMPLES), 4),
+                                        GL_RGBA8, 16, 16);
     gl.glBindRenderbuffer(GL_RENDERBUFFER, 0);
     gl.glGenFramebuffers(1, &fbo);
     gl.glBindFramebuffer(GL_FRAMEBUFFER, fbo);

@@ -15,8 +15,9 @@
 #include <vector>
 
 // Host objects made once per context. `single` has colour attachment 0,
-// `dual` attachments 0 and 1, `multisampled` a 4-sample renderbuffer. Names
-// left 0 are not made (scene_make leaves `cube` 0; the guard test adds it).
+// `dual` attachments 0 and 1, `multisampled` a 4-sample renderbuffer (as many
+// samples as the driver has, if fewer). Names left 0 are not made
+// (scene_make leaves `cube` 0; the guard test adds it).
 struct HostScene {
     bool compat = false;
     bool has_default_framebuffer = false;

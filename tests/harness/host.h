@@ -76,12 +76,16 @@ struct HostContext {
 };
 
 // Makes a context of the given profile and version on Mesa's surfaceless
-// platform and makes it current. With a pbuffer size of 0 there is no default
-// framebuffer; otherwise a pbuffer of that size gives one (single-buffered:
-// GL_BACK and GL_FRONT name the same pixels). Returns an empty string on
-// success, else what failed.
+// platform and makes it current. A version of 3.3 or above is the newest
+// wanted: a driver without it gives its own newest, down to 3.3 (softpipe's);
+// host_version tells which. Below 3.3 the version is exact. With a pbuffer
+// size of 0 there is no default framebuffer; otherwise a pbuffer of that size
+// gives one (single-buffered: GL_BACK and GL_FRONT name the same pixels).
+// Returns an empty string on success, else what failed.
 std::string host_open(HostContext *h, Profile profile, int major, int minor, int pbuffer_width = 0,
                       int pbuffer_height = 0);
+// The current context's version as major * 10 + minor, e.g. 45 or 33.
+int host_version();
 void host_make_current(const HostContext &h);
 void host_release(const HostContext &h);
 void host_close(HostContext *h);
