@@ -4,6 +4,7 @@ import static marlith.sdk.ui.render.window.Renderer.assertReleased;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertNotEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
+import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import com.jogamp.opengl.GLCapabilities;
 import com.jogamp.opengl.GLContext;
@@ -11,6 +12,7 @@ import com.jogamp.opengl.GLDrawableFactory;
 import com.jogamp.opengl.GLOffscreenAutoDrawable;
 import com.jogamp.opengl.GLProfile;
 import marlith.sdk.ui.render.NativeGpu;
+import marlith.sdk.ui.render.RenderPath;
 import marlith.sdk.ui.render.RenderSession;
 import org.junit.jupiter.api.AfterEach;
 import org.junit.jupiter.api.BeforeEach;
@@ -49,7 +51,16 @@ class AttachedHostTest extends CanvasTest {
 
     @Test
     void openWhileAttachedIsRefusedAndTheCanvasOpensAfterClose() {
-        RenderSession attached = NativeGpu.attach();
+        // Asked for software, attached mode draws on the GPU all the same, and says so.
+        RenderSession attached;
+        System.setProperty(RenderPath.PROPERTY, "software");
+        try {
+            attached = NativeGpu.attach();
+        } finally {
+            System.clearProperty(RenderPath.PROPERTY);
+        }
+        assertEquals(RenderPath.GPU, attached.path());
+        assertTrue(attached.reason().contains("attached mode is GPU-only"), attached.reason());
         IllegalStateException refused = assertThrows(IllegalStateException.class, () -> Renderer.open(window.canvas));
         assertEquals("Renderer already open.", refused.getMessage());
 
