@@ -46,19 +46,30 @@ final class SoftwareTarget {
         return (t - (int) t - 0.5f) * amount * (1f / 255f);
     }
 
-    /** Blends straight colour (r, g, b, 0 to 1) of alpha a over pixel i. */
+    /**
+     * Blends straight colour (r, g, b) of alpha a over pixel i. Each result is clamped to 0 to 255
+     * as the GPU's conversion clamps, so that colours outside 0 to 1 in a record's slots saturate.
+     */
     void over(int i, float r, float g, float b, float a) {
         int d = pixels[i];
         float keep = 1f - a, s = 255f * a;
-        int or = (int) (s * r + ((d >> 16) & 255) * keep + 0.5f);
-        int og = (int) (s * g + ((d >> 8) & 255) * keep + 0.5f);
-        int ob = (int) (s * b + (d & 255) * keep + 0.5f);
+        int or = clamp((int) (s * r + ((d >> 16) & 255) * keep + 0.5f));
+        int og = clamp((int) (s * g + ((d >> 8) & 255) * keep + 0.5f));
+        int ob = clamp((int) (s * b + (d & 255) * keep + 0.5f));
         pixels[i] = or << 16 | og << 8 | ob;
+    }
+
+    private static int clamp(int v) {
+        return Math.min(Math.max(v, 0), 255);
     }
 
     /** Blends one straight colour of one alpha over the pixels [from, to). */
     void overRun(int from, int to, float r, float g, float b, float a) {
-        if (a >= 1f) {
+        if (!(r >= 0f && r <= 1f && g >= 0f && g <= 1f && b >= 0f && b <= 1f && a >= 0f && a <= 1f)) {
+            for (int i = from; i < to; i++) over(i, r, g, b, a);
+            return;
+        }
+        if (a == 1f) {
             int c = channel(r) << 16 | channel(g) << 8 | channel(b);
             java.util.Arrays.fill(pixels, from, to, c);
             return;
