@@ -7,10 +7,15 @@
 //
 //   ombrel-submit-bench [--summary FILE] [Google Benchmark flags]
 //   ombrel-submit-bench --count-calls
+//   ombrel-submit-bench --baseline LIBRARY [ROUNDS]
 //
 // --summary writes ns per record (slope of a least-squares line through the
 // three sizes) and per call (its intercept) for both, their ratio, the GL
-// calls per record and the JNI crossings per frame.
+// calls per record and the JNI crossings per frame. --baseline compares this
+// build's submit with another build's, both attached to the same context and
+// timed in turns (rounds of ABBA), and prints per call for 0 records and the
+// three sizes the medians of the submitting thread's CPU time, of the wall
+// time, and of each round's ratio: pairs cancel the drift of a shared machine.
 #include "host.h"
 #include "jvm.h"
 #include "renderer.h"
@@ -27,6 +32,7 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 extern char **environ;
@@ -34,6 +40,7 @@ extern char **environ;
 namespace {
 
 constexpr int side = 64;
+const char *baseline_library;
 constexpr long sizes[] = {100, 1000, 10000};
 
 typedef void(JNICALL *submit_fn)(JNIEnv *, jclass, jobject, jint, jint, jint, jint, jint, jfloat,
@@ -61,7 +68,7 @@ std::vector<float> fills(long n) {
 struct Setup {
     HostContext host;
     HostTarget target;
-    submit_fn submit = nullptr;
+    submit_fn submit = nullptr, baseline = nullptr;
     jclass cls = nullptr;
     std::map<long, std::vector<float>> memory;
     std::map<long, jobject> buffers;
@@ -79,6 +86,7 @@ struct Setup {
                          : nullptr;
         if (!submit) throw std::runtime_error("the renderer's submit is not reachable");
         cls = (jclass)jni()->NewGlobalRef(jni()->FindClass("java/lang/Object"));
+        if (baseline_library) attach_baseline();
         for (long n : sizes) {
             memory[n] = fills(n);
             buffers[n] = jni()->NewGlobalRef(direct_float_buffer(memory[n].data(), n * 64));
@@ -86,10 +94,29 @@ struct Setup {
         buffers[0] = jni()->NewGlobalRef(direct_float_buffer(memory[100].data(), 0));
     }
 
-    // One frame: one JNI call of submit with n records.
-    void frame(long n) {
-        submit(jni(), cls, buffers[n], (jint)n, (jint)target.fbo, GL_COLOR_ATTACHMENT0, side, side,
-               (float)side, (float)side, 0.0f, 0.0f, 0.0f);
+    // The other build, loaded by its path beside this one and attached to the
+    // same context with objects of its own.
+    void attach_baseline() {
+        typedef void(JNICALL * attach_fn)(JNIEnv *, jclass, jobjectArray);
+        void *library = dlopen(baseline_library, RTLD_NOW | RTLD_LOCAL);
+        auto attach = library
+                          ? (attach_fn)dlsym(library, "Java_marlith_sdk_ui_render_NativeGpu_attach")
+                          : nullptr;
+        baseline = library
+                       ? (submit_fn)dlsym(library, "Java_marlith_sdk_ui_render_NativeGpu_submit")
+                       : nullptr;
+        if (!attach || !baseline) throw std::runtime_error("the baseline library is not usable");
+        attach(jni(), cls, sources_array(reference_sources()));
+        Thrown t = take_exception();
+        if (t.pending) throw std::runtime_error("baseline attach: " + t.message);
+    }
+
+    // One frame: one JNI call of submit with n records, of this build or the
+    // baseline.
+    void frame(long n, bool of_baseline = false) {
+        (of_baseline ? baseline : submit)(jni(), cls, buffers[n], (jint)n, (jint)target.fbo,
+                                          GL_COLOR_ATTACHMENT0, side, side, (float)side,
+                                          (float)side, 0.0f, 0.0f, 0.0f);
         if (jni()->ExceptionCheck()) throw std::runtime_error("submit raised an exception");
     }
 };
@@ -315,10 +342,59 @@ void write_summary(const char *path, const Collector &c) {
     out << counted_calls();
 }
 
+double nanoseconds(clockid_t clock) {
+    timespec t;
+    clock_gettime(clock, &t);
+    return (double)t.tv_sec * 1e9 + (double)t.tv_nsec;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// This build against the baseline, in rounds of ABBA, each turn a batch of
+// calls of about the same length whatever the size.
+int compare_with_baseline(int rounds) {
+    setup.open();
+    for (long n : {0L, sizes[0], sizes[1], sizes[2]}) {
+        int calls = n == 0 ? 50 : (int)std::max(1L, 1000 / n);
+        std::vector<double> cpu[2], wall[2], cpu_ratio, wall_ratio;
+        for (int r = 0; r < rounds; ++r) {
+            double c[2] = {0, 0}, w[2] = {0, 0};
+            for (int which : {0, 1, 1, 0}) {
+                double c0 = nanoseconds(CLOCK_THREAD_CPUTIME_ID), w0 = nanoseconds(CLOCK_MONOTONIC);
+                for (int i = 0; i < calls; ++i) {
+                    setup.frame(n, which == 1);
+                    gl.glFinish();
+                }
+                c[which] += nanoseconds(CLOCK_THREAD_CPUTIME_ID) - c0;
+                w[which] += nanoseconds(CLOCK_MONOTONIC) - w0;
+            }
+            for (int which : {0, 1}) {
+                cpu[which].push_back(c[which] / (2 * calls));
+                wall[which].push_back(w[which] / (2 * calls));
+            }
+            cpu_ratio.push_back(c[0] / c[1]);
+            wall_ratio.push_back(w[0] / w[1]);
+        }
+        printf("N = %ld: thread CPU per call %.1f us, baseline %.1f us, ratio %.4f; wall %.1f us, "
+               "baseline %.1f us, ratio %.4f\n",
+               n, median(cpu[0]) / 1e3, median(cpu[1]) / 1e3, median(cpu_ratio),
+               median(wall[0]) / 1e3, median(wall[1]) / 1e3, median(wall_ratio));
+    }
+    native::close();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     if (argc == 2 && !strcmp(argv[1], "--count-calls")) return count_calls();
+    if (argc >= 3 && !strcmp(argv[1], "--baseline")) {
+        baseline_library = argv[2];
+        return compare_with_baseline(argc > 3 ? atoi(argv[3]) : 30);
+    }
     const char *summary = nullptr;
     std::vector<char *> args;
     for (int i = 0; i < argc; ++i) {
