@@ -11,7 +11,9 @@ import java.util.List;
 import java.util.Map;
 import java.util.TreeMap;
 import marlith.sdk.ui.render.CommandBuffer;
-import marlith.sdk.ui.render.SoftwareDriver;
+import marlith.sdk.ui.render.NativeGpu;
+import marlith.sdk.ui.render.RenderPath;
+import marlith.sdk.ui.render.RenderSession;
 
 /**
  * {@code Bench check --software}: the shader check's cases drawn by the GPU and by the software
@@ -149,14 +151,14 @@ final class SoftwareCheck {
         Canvas canvas = new Canvas();
         Frame window = SoftwareFrames.window("software check", canvas, width, height);
         Map<String, byte[]> out = new LinkedHashMap<>();
-        try (SoftwareDriver renderer = new SoftwareDriver(canvas)) {
+        try (RenderSession renderer = RenderSession.open(canvas, RenderPath.SOFTWARE)) {
             int size = ShaderCheck.ATLAS_SIZE, atlas = renderer.createTexture(size, size);
             renderer.upload(atlas, 0, 0, size, size, ShaderCheck.atlasPixels());
             for (ShaderCheck.Case c : cases) {
                 for (float sigma : c.glass() ? ShaderCheck.SIGMAS : new float[] {0f}) {
                     renderer.background(width, height, 2.5f, c.grid(), c.light(), 0x203040, 0xFF8040);
-                    renderer.submit(c.stream().apply(atlas), width, height, ShaderCheck.UI_W, ShaderCheck.UI_H, sigma,
-                            120f, 40f);
+                    renderer.submit(c.stream().apply(atlas), 0, NativeGpu.GL_BACK, width, height, ShaderCheck.UI_W,
+                            ShaderCheck.UI_H, sigma, 120f, 40f);
                     ByteBuffer pixels = ByteBuffer.allocateDirect(width * height * 4);
                     renderer.readPixels(width, height, pixels);
                     byte[] rgba = new byte[pixels.capacity()];

@@ -10,13 +10,16 @@ import java.util.List;
 import marlith.sdk.ui.render.CommandBuffer;
 import marlith.sdk.ui.render.Corners;
 import marlith.sdk.ui.render.Glass;
-import marlith.sdk.ui.render.SoftwareDriver;
+import marlith.sdk.ui.render.NativeGpu;
+import marlith.sdk.ui.render.RenderPath;
+import marlith.sdk.ui.render.RenderSession;
 
 /**
- * Contestant S: ombrel-ui's software renderer, on an AWT Canvas in a real window. A frame is what
- * the {@code ombrel} contestant does (the background pass, one submit of the rectangles, one of the
- * glass panels with the blur), drawn on the CPU; like the other window contestants it does not
- * present, and the frame is complete when the calls return.
+ * Contestant S: ombrel-ui's software renderer, a session opened with {@link RenderPath#SOFTWARE} on
+ * an AWT Canvas in a real window. A frame is what the {@code ombrel} contestant does (the
+ * background pass, one submit of the rectangles, one of the glass panels with the blur), drawn on
+ * the CPU; like the other window contestants it does not present, and the frame is complete when
+ * the calls return.
  */
 final class SoftwareFrames implements Frames, AutoCloseable {
     /** The glass of the {@code ombrel} contestant: the blurred backdrop and nothing else. */
@@ -25,7 +28,7 @@ final class SoftwareFrames implements Frames, AutoCloseable {
 
     private final int width, height;
     private final Frame window;
-    private final SoftwareDriver renderer;
+    private final RenderSession renderer;
     private final CommandBuffer shapes = new CommandBuffer(1024), glass = new CommandBuffer(16);
     private List<Scene.Shape> shapeList;
     private Corners[] corners;
@@ -37,7 +40,7 @@ final class SoftwareFrames implements Frames, AutoCloseable {
         this.height = height;
         Canvas canvas = new Canvas();
         window = window("ombrel-ui software bench", canvas, width, height);
-        renderer = new SoftwareDriver(canvas);
+        renderer = RenderSession.open(canvas, RenderPath.SOFTWARE);
     }
 
     /** An undecorated window, shown, whose Canvas is exactly {@code width} x {@code height} pixels. */
@@ -90,7 +93,8 @@ final class SoftwareFrames implements Frames, AutoCloseable {
     }
 
     private void submit(CommandBuffer records, float sigma) {
-        renderer.submit(records, width, height, Scene.UI_WIDTH, Scene.UI_HEIGHT, sigma, Scene.POINTER_X, Scene.POINTER_Y);
+        renderer.submit(records, 0, NativeGpu.GL_BACK, width, height, Scene.UI_WIDTH, Scene.UI_HEIGHT, sigma,
+                Scene.POINTER_X, Scene.POINTER_Y);
     }
 
     @Override
