@@ -1,6 +1,8 @@
 package marlith.sdk.ui.render;
 
 import java.awt.Canvas;
+import java.lang.management.CompilationMXBean;
+import java.lang.management.ManagementFactory;
 import java.nio.ByteBuffer;
 import java.nio.FloatBuffer;
 import java.util.Arrays;
@@ -50,26 +52,29 @@ final class AutoBackend implements Backend {
             "Both modern and legacy WGL contexts failed");
 
     // The trial: frames that warm a path up (llvmpipe compiles its shader variants on first use),
-    // then frames timed on it. The software path is timed until it has settled: the JIT takes
-    // seconds on a busy machine to compile its loops, and until then its frames grow faster.
+    // then frames timed on it. The software path's frames grow faster while the JIT compiles its
+    // loops, which takes seconds on a busy machine, so it is timed on frames during which the JIT
+    // compiled nothing; or, when its latest frames already beat the GPU, on those (the JIT only
+    // makes them faster still); or on its latest frames once it has drawn SOFTWARE_MOST.
     private static final int GPU_WARMUP = 1, SOFTWARE_WARMUP = 2, TIMED = 3, SOFTWARE_MOST = 40;
-    // Frame times within this factor of each other count as settled.
-    private static final double STEADY = 1.25;
+    private static final CompilationMXBean JIT = jit();
     /** How the reason starts while the trial lasts. */
     static final String MEASURING = "GPU for now, measuring";
 
     private final GpuBackend gpu = new GpuBackend(false);
     private final SoftwareBackend software;
     private final String renderer;
-    private final long[] gpuTimes = new long[TIMED], softwareTimes = new long[TIMED];
+    private final long[] gpuTimes = new long[TIMED], latest = new long[TIMED], quiet = new long[TIMED];
     private final ByteBuffer fence = ByteBuffer.allocateDirect(4);
     private Backend on = gpu;
     private boolean choosing = true;
     private String reason;
     // The frame being drawn: its number on its path in the trial, the nanoseconds spent in its
     // calls, whether it has drawn and whether a readback or present has ended it. The software
-    // path keeps the times of its latest frames, round.
-    private int frame;
+    // path keeps the times of its latest frames, and of its latest quiet ones, round, and the
+    // JIT's compilation time when its frame started.
+    private int frame, quietFrames;
+    private long compiled;
     private long spent;
     private boolean drew, ended;
 
@@ -241,23 +246,23 @@ final class AutoBackend implements Backend {
                 frame = 0;
             }
         } else {
-            softwareTimes[frame % TIMED] = spent;
-            if (++frame >= SOFTWARE_WARMUP + TIMED && settled()) decide();
+            long jit = jitMillis();
+            latest[frame % TIMED] = spent;
+            if (jit == compiled) quiet[quietFrames++ % TIMED] = spent;
+            if (++frame >= SOFTWARE_WARMUP + TIMED) {
+                if (quietFrames >= TIMED) {
+                    decide(quiet);
+                } else if (median(latest) < median(gpuTimes) || frame >= SOFTWARE_MOST) {
+                    decide(latest);
+                }
+            }
         }
+        compiled = jitMillis();
         spent = 0;
         drew = ended = false;
     }
 
-    // Whether the software path's latest frames tell enough: already faster than the GPU (the JIT
-    // only makes them faster still), close to each other, or timed for long enough.
-    private boolean settled() {
-        long[] sorted = softwareTimes.clone();
-        Arrays.sort(sorted);
-        return median(softwareTimes) < median(gpuTimes) || sorted[TIMED - 1] <= STEADY * sorted[0]
-                || frame >= SOFTWARE_MOST;
-    }
-
-    private void decide() {
+    private void decide(long[] softwareTimes) {
         double gpuMillis = median(gpuTimes) / 1e6, softwareMillis = median(softwareTimes) / 1e6;
         choosing = false;
         if (softwareMillis < gpuMillis) {
@@ -271,6 +276,21 @@ final class AutoBackend implements Backend {
             reason = String.format(Locale.ROOT, "GPU: %s measured %.1f ms/frame against software %.1f ms/frame",
                     renderer, gpuMillis, softwareMillis);
         }
+    }
+
+    // Where the JVM runs without java.management (a module layer that did not resolve it), or
+    // does not time its JIT, every frame counts as quiet.
+    private static CompilationMXBean jit() {
+        try {
+            CompilationMXBean jit = ManagementFactory.getCompilationMXBean();
+            return jit != null && jit.isCompilationTimeMonitoringSupported() ? jit : null;
+        } catch (LinkageError e) {
+            return null;
+        }
+    }
+
+    private static long jitMillis() {
+        return JIT == null ? 0 : JIT.getTotalCompilationTime();
     }
 
     private static double median(long[] times) {
