@@ -135,13 +135,13 @@ class FirstFrameTest {
     static Stream<Arguments> paths() {
         boolean gl33 = AUTO == RenderPath.GPU;
         return Stream.of(
-                Arguments.of(RenderPath.GPU, gl33 ? "GPU: GPU, as the program asks: llvmpipe" : "refused: " + OLD_DRIVER),
+                Arguments.of(RenderPath.GPU, gl33 ? "GPU: GPU, as the program asks: " : "refused: " + OLD_DRIVER),
                 Arguments.of(RenderPath.SOFTWARE, "SOFTWARE: software, as the program asks"),
-                Arguments.of(RenderPath.AUTO, gl33 ? "GPU: GPU for now, measuring: llvmpipe"
+                Arguments.of(RenderPath.AUTO, gl33 ? "GPU: GPU for now, measuring: "
                         : "SOFTWARE: software: the GPU renderer did not open: " + OLD_DRIVER));
     }
 
-    // Frames with an image of a texture made before the first: auto on llvmpipe draws them on
+    // Frames with an image of a texture made before the first: auto on Mesa draws them on
     // both paths in turn, then on the one it keeps, and every path shows the texture throughout.
     @ParameterizedTest(name = "{0}")
     @MethodSource("paths")
