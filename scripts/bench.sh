@@ -17,6 +17,8 @@
 #   java2d-box    Java2D into a BufferedImage, three-pass box blur
 #   java2d-gauss  Java2D into a BufferedImage, exact Gaussian ConvolveOp
 #   software      ombrel-ui's software renderer (the ombrel frame drawn on the CPU)
+#   auto          the ombrel frame through a session on the auto path, which times
+#                 both paths on each configuration's first frames and keeps the faster
 # Configurations vary one dimension at a time around 1280x720, N=200
 # rectangles, G=1 glass panel, sigma 16; --quick runs a small subset.
 # --contestants runs only the named contestants (in the same rotation) and
@@ -91,7 +93,7 @@ else
 1920x1080=200:1:16,200:0:0"
 fi
 [ -z "$configs" ] || groups=$configs
-peers="javafx java2d-box java2d-gauss software"
+peers="javafx java2d-box java2d-gauss software auto"
 [ -z "$tunables" ] || export GLIBC_TUNABLES="$tunables"
 
 classpath="$root/$build/bench/ombrel-bench.jar:$root/$build/ombrel-ui.jar"
@@ -150,12 +152,12 @@ while [ "$round" -le "$rounds" ]; do
     [ $((round % 2)) -eq 1 ] || trio="limit floor ombrel"
     order=""
     slot=0
-    for peer in $(rotate $(((round - 1) % 4)) $peers); do
-        [ "$slot" -ne $(((round - 1) % 5)) ] || order="$order $trio"
+    for peer in $(rotate $(((round - 1) % 5)) $peers); do
+        [ "$slot" -ne $(((round - 1) % 6)) ] || order="$order $trio"
         order="$order $peer"
         slot=$((slot + 1))
     done
-    [ "$slot" -ne $(((round - 1) % 5)) ] || order="$order $trio"
+    [ "$slot" -ne $(((round - 1) % 6)) ] || order="$order $trio"
     if [ -n "$only" ]; then
         kept=""
         for c in $order; do

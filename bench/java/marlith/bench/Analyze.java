@@ -25,8 +25,8 @@ import javax.imageio.ImageIO;
  */
 final class Analyze {
     static final String OURS = "ombrel", FLOOR = "floor", LIMIT = "limit", FX = "javafx", BOX = "java2d-box";
-    static final String SOFTWARE = "software";
-    static final List<String> CONTESTANTS = List.of(OURS, FLOOR, LIMIT, FX, BOX, "java2d-gauss", SOFTWARE);
+    static final String SOFTWARE = "software", AUTO = "auto";
+    static final List<String> CONTESTANTS = List.of(OURS, FLOOR, LIMIT, FX, BOX, "java2d-gauss", SOFTWARE, AUTO);
     static final List<String> PEERS = List.of(FX, BOX, "java2d-gauss");
     /** Round medians further apart than this, relative to their median, are flagged. */
     static final double SPREAD_LIMIT = 0.15;
@@ -215,19 +215,18 @@ final class Analyze {
         section("Ratios", "Peer ÷ ours: how many times longer the peer's frame takes. Ours ÷ floor: the cost of the Java API,",
                 "JNI, validation and the host-state guard over the same GL work issued directly. Ours ÷ limit: how",
                 "far the whole frame is from the same GL work with minimal shaders; floor ÷ limit: the shaders' part.",
-                "Software ÷ Java2D box: our records drawn by the software renderer against the hand-written Java2D frame.");
+                "Software ÷ Java2D box: our records drawn by the software renderer against the hand-written Java2D frame.",
+                "Auto ÷ faster: the auto session against the faster of ours (the GPU path) and Java2D box.");
         List<Quotient> quotients = new ArrayList<>();
         for (String p : PEERS) quotients.add(new Quotient(p + " ÷ ours", p, OURS));
         quotients.add(new Quotient("ours ÷ floor", OURS, FLOOR));
         quotients.add(new Quotient("ours ÷ limit", OURS, LIMIT));
         quotients.add(new Quotient("floor ÷ limit", FLOOR, LIMIT));
         quotients.add(new Quotient("software ÷ Java2D box", SOFTWARE, BOX));
-        Map<String, Quotient> byLabel = new LinkedHashMap<>();
-        for (Quotient q : quotients) byLabel.put(q.label(), q);
-        table(List.copyOf(byLabel.keySet()), k -> true, (label, k) -> {
-            Quotient q = byLabel.get(label);
-            return ratio(time(q.top(), k) / time(q.bottom(), k));
-        });
+        Map<String, ToDoubleFunction<Key>> byLabel = new LinkedHashMap<>();
+        for (Quotient q : quotients) byLabel.put(q.label(), k -> time(q.top(), k) / time(q.bottom(), k));
+        byLabel.put("auto ÷ faster", this::autoRatio);
+        table(List.copyOf(byLabel.keySet()), k -> true, (label, k) -> ratio(byLabel.get(label).applyAsDouble(k)));
     }
 
     private void accuracy() throws IOException {
@@ -360,6 +359,7 @@ final class Analyze {
                 x -> time(SOFTWARE, x) / time(BOX, x), 1.15, true);
         goal("software ÷ Java2D box ≤ 1.3 everywhere else", keys.stream().filter(k -> !k.equals(HEADLINE)).toList(),
                 x -> time(SOFTWARE, x) / time(BOX, x), 1.3, true);
+        goal("auto ÷ faster of (ours, Java2D box) ≤ 1.1 everywhere", List.copyOf(keys), this::autoRatio, 1.1, true);
         double[] mine = error(OURS, HEADLINE), fx = error(FX, HEADLINE), box = error(BOX, HEADLINE);
         if (mine != null && fx != null && box != null) {
             goals.add(new String[] {"blur error at " + HEADLINE.label() + " no worse than JavaFX and Java2D box",
@@ -399,6 +399,11 @@ final class Analyze {
      * of which; configurations without figures are left out. The figure is the worst value and, over
      * several configurations, where it was and where the goal was missed.
      */
+    /** Auto's frame against the faster of the GPU path's and Java2D box's. */
+    private double autoRatio(Key k) {
+        return time(AUTO, k) / Math.min(time(OURS, k), time(BOX, k));
+    }
+
     private void goal(String what, List<Key> which, ToDoubleFunction<Key> f, double bound, boolean atMost) {
         Key worst = null;
         double w = Double.NaN;

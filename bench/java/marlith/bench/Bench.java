@@ -4,7 +4,7 @@ package marlith.bench;
  * Entry point of the Java side of the benchmark.
  *
  * <pre>
- *   Bench ombrel|software|java2d-box|java2d-gauss|javafx --size WxH --configs N:G:SIGMA[,...] --round R
+ *   Bench ombrel|software|auto|java2d-box|java2d-gauss|javafx --size WxH --configs N:G:SIGMA[,...] --round R
  *         [--budget SECONDS] [--out CSV] [--png DIR]
  *   Bench analyze OUTDIR
  *   Bench check OLD_SHADER_DIR NEW_SHADER_DIR [--tolerance STEPS]
@@ -29,6 +29,12 @@ public final class Bench {
                 Run run = Run.parse(args, 1);
                 try (SoftwareFrames frames = new SoftwareFrames(run.width, run.height)) {
                     Frames.drive("software", frames, run);
+                }
+            }
+            case "auto" -> {
+                Run run = Run.parse(args, 1);
+                try (AutoFrames frames = new AutoFrames(run.width, run.height)) {
+                    Frames.drive("auto", frames, run);
                 }
             }
             case "java2d-box", "java2d-gauss" -> {

@@ -1,0 +1,100 @@
+package marlith.bench;
+
+import java.awt.Canvas;
+import java.awt.Frame;
+import java.awt.image.BufferedImage;
+import java.nio.ByteBuffer;
+import java.util.List;
+import marlith.sdk.ui.render.CommandBuffer;
+import marlith.sdk.ui.render.Corners;
+import marlith.sdk.ui.render.Glass;
+import marlith.sdk.ui.render.NativeGpu;
+import marlith.sdk.ui.render.RenderPath;
+import marlith.sdk.ui.render.RenderSession;
+
+/**
+ * Contestant U: ombrel-ui as a program uses it, through a session opened with the auto path on an
+ * AWT Canvas in a real window. A frame is the {@code ombrel} contestant's (the background pass,
+ * one submit of the rectangles, one of the glass panels with the blur, a one-pixel readback that
+ * waits for the frame), drawn by whichever path the session keeps.
+ *
+ * <p>Each configuration is a program of its own: a new session, which measures both paths on that
+ * configuration's first frames and keeps the faster. Those frames are part of the set-up, drawn
+ * before the warm-up, so that the timed frames show the path the session settled on.
+ */
+final class AutoFrames implements Frames, AutoCloseable {
+    /** The glass of the {@code ombrel} contestant: the blurred backdrop and nothing else. */
+    private static final Glass FROST = Glass.DEFAULT.withTint(0xFFFFFF, 0f).withBevel(0f, 0f, 0f).withFrost(1f)
+            .withSaturation(0f).withLight(0, 0, 0f).withSheen(0f);
+    /** How a session's reason starts while it is still measuring the two paths. */
+    private static final String MEASURING = "GPU for now";
+    /** More frames than the longest measurement takes. */
+    private static final int MOST_TRIAL_FRAMES = 100;
+
+    private final int width, height;
+    private final Canvas canvas = new Canvas();
+    private final Frame window;
+    private final CommandBuffer shapes = new CommandBuffer(1024), glass = new CommandBuffer(16);
+    private final ByteBuffer fence = ByteBuffer.allocateDirect(4);
+    private RenderSession session;
+    private List<Scene.Shape> shapeList;
+    private Corners[] corners;
+    private Scene.Rect[] panels;
+    private Run.Config config;
+
+    AutoFrames(int width, int height) throws Exception {
+        this.width = width;
+        this.height = height;
+        window = SoftwareFrames.window("ombrel-ui auto bench", canvas, width, height);
+    }
+
+    @Override
+    public void prepare(Run.Config c) {
+        config = c;
+        shapeList = Scene.shapes(c.n());
+        corners = shapeList.stream().map(s -> Corners.of(s.radius())).toArray(Corners[]::new);
+        panels = Scene.panels(c.g());
+        if (session != null) session.close();
+        session = RenderSession.open(canvas, RenderPath.AUTO);
+        for (int i = 0; i < MOST_TRIAL_FRAMES && session.reason().startsWith(MEASURING); i++) frame(i, true);
+        System.out.println(c.name(width, height) + ": " + session.path() + ": " + session.reason());
+    }
+
+    @Override
+    public void frame(int index, boolean withGlass) {
+        float t = index / 60f;
+        session.background(width, height, t, false, false, Scene.BACKGROUND, Scene.ACCENT);
+        if (config.n() > 0) {
+            shapes.clear();
+            Scene.Rect[] rects = Scene.rectsAt(shapeList, t);
+            for (int i = 0; i < rects.length; i++) {
+                Scene.Rect r = rects[i];
+                shapes.fill(r.x(), r.y(), r.w(), r.h(), corners[i], r.argb());
+            }
+            submit(shapes, 0f);
+        }
+        if (withGlass && config.g() > 0) {
+            glass.clear();
+            Corners round = Corners.of(Scene.GLASS_RADIUS);
+            for (Scene.Rect p : panels) glass.glass(p.x(), p.y(), p.w(), p.h(), round, FROST);
+            submit(glass, config.sigma());
+        }
+        session.readPixels(1, 1, fence);
+    }
+
+    private void submit(CommandBuffer records, float sigma) {
+        session.submit(records, 0, NativeGpu.GL_BACK, width, height, Scene.UI_WIDTH, Scene.UI_HEIGHT, sigma,
+                Scene.POINTER_X, Scene.POINTER_Y);
+    }
+
+    @Override
+    public BufferedImage picture() {
+        return session.readImage(width, height);
+    }
+
+    @Override
+    public void close() {
+        if (session != null) session.close();
+        window.dispose();
+    }
+}
