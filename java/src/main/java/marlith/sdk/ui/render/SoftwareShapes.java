@@ -241,10 +241,10 @@ final class SoftwareShapes {
         float v0 = (r[14] + ((range[1] + 0.5f) / t.sy - r[2]) / r[4] * (r[16] - r[14])) * texture.height - 0.5f;
         boolean aligned = Math.abs(du - 1f) < 1e-4f && Math.abs(dv - 1f) < 1e-4f
                 && Math.abs(u0 - Math.round(u0)) < 1e-3f && Math.abs(v0 - Math.round(v0)) < 1e-3f;
-        float[] texel = new float[4];
+        float[] texel = new float[3];
         for (int row = range[1]; row < range[3]; row++) {
             float v = v0 + (row - range[1]) * dv;
-            float py = (row + 0.5f) / t.sy - own.cy;
+            float py = rounded ? (row + 0.5f) / t.sy - own.cy : 0f;
             int base = t.index(0, row);
             for (int col = range[0]; col < range[2]; col++) {
                 float u = u0 + (col - range[0]) * du;
