@@ -59,7 +59,7 @@ final class AutoBackend implements Backend {
     private static final int GPU_WARMUP = 1, SOFTWARE_WARMUP = 2, TIMED = 3, SOFTWARE_MOST = 40;
     private static final CompilationMXBean JIT = jit();
     /** How the reason starts while the trial lasts. */
-    static final String MEASURING = "GPU for now, measuring";
+    private static final String MEASURING = "GPU for now, measuring";
 
     private final GpuBackend gpu = new GpuBackend(false);
     private final SoftwareBackend software;
