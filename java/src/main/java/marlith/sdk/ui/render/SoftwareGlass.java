@@ -468,7 +468,7 @@ final class SoftwareGlass {
     // blue 0 to 1 into rgb; returns red.
     private float sampleSharp(float x, float y, float[] rgb) {
         float u = x - 0.5f - sx0, v = y - 0.5f - sy0;
-        int i = (int) Math.floor(u), j = (int) Math.floor(v);
+        int i = SoftwareTexture.floor(u), j = SoftwareTexture.floor(v);
         float fx = u - i, fy = v - j;
         int i0 = clampTo(i, sw), i1 = clampTo(i + 1, sw), j0 = clampTo(j, sh), j1 = clampTo(j + 1, sh);
         int a = sharp[j0 * sw + i0], b = sharp[j0 * sw + i1], c = sharp[j1 * sw + i0], d = sharp[j1 * sw + i1];
@@ -484,7 +484,7 @@ final class SoftwareGlass {
     private void sampleBlur(float u, float v, float[] rgb) {
         u -= bx0;
         v -= by0;
-        int i = (int) Math.floor(u), j = (int) Math.floor(v);
+        int i = SoftwareTexture.floor(u), j = SoftwareTexture.floor(v);
         float fx = u - i, fy = v - j;
         int i0 = clampTo(i, bcw), i1 = clampTo(i + 1, bcw), j0 = clampTo(j, bch) * bcw, j1 = clampTo(j + 1, bch) * bcw;
         float wa = (1 - fx) * (1 - fy), wb = fx * (1 - fy), wc = (1 - fx) * fy, wd = fx * fy;
