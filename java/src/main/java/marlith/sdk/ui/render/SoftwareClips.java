@@ -60,10 +60,10 @@ final class SoftwareClips {
         float w = t.aa + Math.max(feather[d], 0f), s = spread[d];
         // Coverage is 0 beyond half a ramp past the grown edge.
         float reach = Math.max(s, 0f) + 0.5f * w + 1e-3f;
-        b[0] = Math.max((int) Math.floor((clip.cx - clip.hx - reach) * t.sx - 0.5f), 0);
-        b[1] = Math.max((int) Math.floor((clip.cy - clip.hy - reach) * t.sy - 0.5f), t.rowStart);
-        b[2] = Math.min((int) Math.ceil((clip.cx + clip.hx + reach) * t.sx + 0.5f), t.colEnd);
-        b[3] = Math.min((int) Math.ceil((clip.cy + clip.hy + reach) * t.sy + 0.5f), t.height);
+        b[0] = within((int) Math.floor((clip.cx - clip.hx - reach) * t.sx - 0.5f), 0, t.colEnd);
+        b[1] = within((int) Math.floor((clip.cy - clip.hy - reach) * t.sy - 0.5f), t.rowStart, t.height);
+        b[2] = within((int) Math.ceil((clip.cx + clip.hx + reach) * t.sx + 0.5f), 0, t.colEnd);
+        b[3] = within((int) Math.ceil((clip.cy + clip.hy + reach) * t.sy + 0.5f), t.rowStart, t.height);
         int[] parent = d > 0 ? prepare(t, d - 1) : null;
         if (parent != null) {
             b[0] = Math.max(b[0], parent[0]);
@@ -88,6 +88,10 @@ final class SoftwareClips {
         }
         ready[d] = true;
         return b;
+    }
+
+    private static int within(int v, int low, int high) {
+        return Math.min(Math.max(v, low), high);
     }
 
     /** Coverage 0 to 1 of an edge at distance e for a ramp of width w. */

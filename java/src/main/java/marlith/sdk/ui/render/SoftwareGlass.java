@@ -63,6 +63,10 @@ final class SoftwareGlass {
                 right = t.width;
                 bottom = t.height;
             }
+            left = Math.max(left, 0f);
+            top = Math.max(top, 0f);
+            right = Math.min(right, t.width);
+            bottom = Math.min(bottom, t.height);
             x0 = Math.min(x0, (int) Math.floor(left));
             x1 = Math.max(x1, (int) Math.ceil(right));
             y0 = Math.min(y0, t.height - (int) Math.ceil(bottom));
@@ -73,6 +77,7 @@ final class SoftwareGlass {
         sy0 = Math.max(y0, 0);
         sw = Math.max(Math.min(x1, t.colEnd) - sx0, 0);
         sh = Math.max(Math.min(y1, t.height - t.rowStart) - sy0, 0);
+        if (sw == 0) sh = 0;
         if (sharp.length < sw * sh) sharp = new int[sw * sh];
         for (int y = 0; y < sh; y++) {
             System.arraycopy(t.pixels, t.index(sx0, t.height - 1 - (sy0 + y)), sharp, y * sw, sw);
