@@ -15,7 +15,8 @@ import java.util.Map;
  * Java2D at {@link #present()}. Every record kind draws the picture of the shader the GPU draws
  * it with, measured the same way (see the Software* classes); the only target is the back buffer
  * (target 0, GL_BACK), whose bottom-left part a call of a smaller size draws into, as GL's
- * viewport does.
+ * viewport does. Each record is read into a float[64], its slots named by their numbers in
+ * docs/command-records.md, as the shaders' comments name them.
  */
 final class SoftwareBackend implements Backend {
     private final Canvas canvas;
