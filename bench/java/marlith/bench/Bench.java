@@ -1,5 +1,7 @@
 package marlith.bench;
 
+import marlith.sdk.ui.render.RenderPath;
+
 /**
  * Entry point of the Java side of the benchmark.
  *
@@ -25,16 +27,11 @@ public final class Bench {
                 Frames.drive("ombrel", frames, run);
                 frames.close();
             }
-            case "software" -> {
+            case "software", "auto" -> {
                 Run run = Run.parse(args, 1);
-                try (SoftwareFrames frames = new SoftwareFrames(run.width, run.height)) {
-                    Frames.drive("software", frames, run);
-                }
-            }
-            case "auto" -> {
-                Run run = Run.parse(args, 1);
-                try (AutoFrames frames = new AutoFrames(run.width, run.height)) {
-                    Frames.drive("auto", frames, run);
+                RenderPath path = args[0].equals("auto") ? RenderPath.AUTO : RenderPath.SOFTWARE;
+                try (SessionFrames frames = new SessionFrames(run.width, run.height, path)) {
+                    Frames.drive(args[0], frames, run);
                 }
             }
             case "java2d-box", "java2d-gauss" -> {

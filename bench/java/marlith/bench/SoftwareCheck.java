@@ -149,7 +149,7 @@ final class SoftwareCheck {
     /** The cases drawn by the software renderer on a Canvas of the given size: RGBA, rows bottom first. */
     static Map<String, byte[]> drawAll(List<ShaderCheck.Case> cases, int width, int height) throws Exception {
         Canvas canvas = new Canvas();
-        Frame window = SoftwareFrames.window("software check", canvas, width, height);
+        Frame window = SessionFrames.window("software check", canvas, width, height);
         Map<String, byte[]> out = new LinkedHashMap<>();
         try (RenderSession renderer = RenderSession.open(canvas, RenderPath.SOFTWARE)) {
             int size = ShaderCheck.ATLAS_SIZE, atlas = renderer.createTexture(size, size);

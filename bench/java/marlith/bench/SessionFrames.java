@@ -6,6 +6,7 @@ import java.awt.EventQueue;
 import java.awt.Frame;
 import java.awt.Toolkit;
 import java.awt.image.BufferedImage;
+import java.nio.ByteBuffer;
 import java.util.List;
 import marlith.sdk.ui.render.CommandBuffer;
 import marlith.sdk.ui.render.Corners;
@@ -15,32 +16,43 @@ import marlith.sdk.ui.render.RenderPath;
 import marlith.sdk.ui.render.RenderSession;
 
 /**
- * Contestant S: ombrel-ui's software renderer, a session opened with {@link RenderPath#SOFTWARE} on
- * an AWT Canvas in a real window. A frame is what the {@code ombrel} contestant does (the
- * background pass, one submit of the rectangles, one of the glass panels with the blur), drawn on
- * the CPU; like the other window contestants it does not present, and the frame is complete when
- * the calls return.
+ * Contestants S and U: ombrel-ui as a program uses it, through a session on an AWT Canvas in a
+ * real window, on the software path ({@code software}) or the auto path ({@code auto}). A frame is
+ * the {@code ombrel} contestant's (the background pass, one submit of the rectangles, one of the
+ * glass panels with the blur), followed by a one-pixel readback that waits for the frame, since
+ * auto may draw on the GPU; like the other window contestants it does not present.
+ *
+ * <p>On the auto path each configuration is a program of its own: a new session, which measures
+ * both paths on that configuration's first frames and keeps the faster. Those frames are part of
+ * the set-up, drawn before the warm-up, so that the timed frames show the path the session settled
+ * on.
  */
-final class SoftwareFrames implements Frames, AutoCloseable {
+final class SessionFrames implements Frames, AutoCloseable {
     /** The glass of the {@code ombrel} contestant: the blurred backdrop and nothing else. */
     private static final Glass FROST = Glass.DEFAULT.withTint(0xFFFFFF, 0f).withBevel(0f, 0f, 0f).withFrost(1f)
             .withSaturation(0f).withLight(0, 0, 0f).withSheen(0f);
+    /** How a session's reason starts while it is still measuring the two paths. */
+    private static final String MEASURING = "GPU for now";
+    /** More frames than the longest measurement takes. */
+    private static final int MOST_TRIAL_FRAMES = 100;
 
     private final int width, height;
+    private final RenderPath path;
+    private final Canvas canvas = new Canvas();
     private final Frame window;
-    private final RenderSession renderer;
     private final CommandBuffer shapes = new CommandBuffer(1024), glass = new CommandBuffer(16);
+    private final ByteBuffer fence = ByteBuffer.allocateDirect(4);
+    private RenderSession session;
     private List<Scene.Shape> shapeList;
     private Corners[] corners;
     private Scene.Rect[] panels;
     private Run.Config config;
 
-    SoftwareFrames(int width, int height) throws Exception {
+    SessionFrames(int width, int height, RenderPath path) throws Exception {
         this.width = width;
         this.height = height;
-        Canvas canvas = new Canvas();
-        window = window("ombrel-ui software bench", canvas, width, height);
-        renderer = RenderSession.open(canvas, RenderPath.SOFTWARE);
+        this.path = path;
+        window = window("ombrel-ui " + path + " bench", canvas, width, height);
     }
 
     /** An undecorated window, shown, whose Canvas is exactly {@code width} x {@code height} pixels. */
@@ -69,12 +81,17 @@ final class SoftwareFrames implements Frames, AutoCloseable {
         shapeList = Scene.shapes(c.n());
         corners = shapeList.stream().map(s -> Corners.of(s.radius())).toArray(Corners[]::new);
         panels = Scene.panels(c.g());
+        if (session != null && path != RenderPath.AUTO) return;
+        if (session != null) session.close();
+        session = RenderSession.open(canvas, path);
+        for (int i = 0; i < MOST_TRIAL_FRAMES && session.reason().startsWith(MEASURING); i++) frame(i, true);
+        System.out.println(c.name(width, height) + ": " + session.path() + ": " + session.reason());
     }
 
     @Override
     public void frame(int index, boolean withGlass) {
         float t = index / 60f;
-        renderer.background(width, height, t, false, false, Scene.BACKGROUND, Scene.ACCENT);
+        session.background(width, height, t, false, false, Scene.BACKGROUND, Scene.ACCENT);
         if (config.n() > 0) {
             shapes.clear();
             Scene.Rect[] rects = Scene.rectsAt(shapeList, t);
@@ -90,21 +107,22 @@ final class SoftwareFrames implements Frames, AutoCloseable {
             for (Scene.Rect p : panels) glass.glass(p.x(), p.y(), p.w(), p.h(), round, FROST);
             submit(glass, config.sigma());
         }
+        session.readPixels(1, 1, fence);
     }
 
     private void submit(CommandBuffer records, float sigma) {
-        renderer.submit(records, 0, NativeGpu.GL_BACK, width, height, Scene.UI_WIDTH, Scene.UI_HEIGHT, sigma,
+        session.submit(records, 0, NativeGpu.GL_BACK, width, height, Scene.UI_WIDTH, Scene.UI_HEIGHT, sigma,
                 Scene.POINTER_X, Scene.POINTER_Y);
     }
 
     @Override
     public BufferedImage picture() {
-        return renderer.readImage(width, height);
+        return session.readImage(width, height);
     }
 
     @Override
     public void close() {
-        renderer.close();
+        if (session != null) session.close();
         window.dispose();
     }
 }
