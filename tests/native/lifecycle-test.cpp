@@ -7,6 +7,7 @@
 #include "renderer.h"
 
 #include <climits>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -233,6 +234,9 @@ TEST_F(RendererTest, EachMisuseRaisesItsMessageAndLeavesNoGlError) {
         {"submit to a framebuffer without images", Current::own,
          submit(bare, GL_COLOR_ATTACHMENT0, commands), incomplete_target},
         {"submit of a null buffer", Current::own, submit(0, GL_BACK, nullptr), null_buffer},
+        {"submit to an infinitely tall UI", Current::own,
+         [=] { native::submit(commands, 1, 0, GL_BACK, 8, 8, 8, HUGE_VALF, 0, 0, 0); },
+         invalid_parameters},
         {"readPixels of width 0", Current::own, read(0, 8, pixels), size_out_of_range},
         {"readPixels of height -1", Current::own, read(16, -1, pixels), size_out_of_range},
         {"readPixels wider than any viewport", Current::own, read(INT_MAX, 1, pixels),

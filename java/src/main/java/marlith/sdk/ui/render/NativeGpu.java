@@ -193,8 +193,8 @@ public final class NativeGpu {
      *     the default framebuffer, for example {@link #GL_COLOR_ATTACHMENT0} for a framebuffer object
      * @param width target width in pixels, above 0
      * @param height target height in pixels, above 0
-     * @param uiWidth width of the target in UI units, above 0; records are in UI units
-     * @param uiHeight height of the target in UI units, above 0
+     * @param uiWidth width of the target in UI units, finite and above 0; records are in UI units
+     * @param uiHeight height of the target in UI units, finite and above 0
      * @param sigma blur strength of the backdrop in target pixels, 0 to 32; 0.01 or less, or NaN,
      *     turns the blur off
      * @param mx pointer x in UI units, where the sheen of glass follows the pointer; for a pointer
@@ -205,9 +205,9 @@ public final class NativeGpu {
      *     renderer's GL context is not current on this thread" when another context, or none, is
      *     current; "Buffer is null"; "Invalid draw buffer or framebuffer parameters" for a heap
      *     buffer, a buffer not in the machine's byte order, too small a buffer, a negative count,
-     *     sigma outside 0 to 32, or a size of 0 or less; "Unbalanced shaped clip pop", "Shaped
-     *     clip depth exceeds 32" or "Unbalanced shaped clip pushes" for clips that do not balance
-     *     (these are refused before any GL call); "The name is one of the renderer's own textures
+     *     sigma outside 0 to 32, a size of 0 or less, or a UI size that is not finite;
+     *     "Unbalanced shaped clip pop", "Shaped clip depth exceeds 32" or "Unbalanced shaped clip
+     *     pushes" for clips that do not balance (these are refused before any GL call); "The name is one of the renderer's own textures
      *     or framebuffers" for a target of the renderer's; "Target is not a framebuffer" for a
      *     target other than 0 that names no framebuffer; "The target framebuffer cannot draw to
      *     this color buffer" for a colour buffer the target does not have (target 0 has the
