@@ -31,6 +31,7 @@ constexpr int surface = 32;
 HostContext host;
 HostScene scene;
 int max_texture_size;
+GLint max_viewport[2];
 jobject canvas;
 // GL entry points stay resolved for the life of the process once an attach
 // has loaded them; the strings then come from GL.
@@ -42,6 +43,8 @@ struct Model {
     // Names the renderer created since its resources were last released.
     GlObjects owned;
     std::vector<GLuint> client_textures;
+    // Their sizes, in the same order.
+    std::vector<std::pair<int, int>> sizes;
 };
 
 Model model;
@@ -207,17 +210,24 @@ void call_submit(FuzzedDataProvider &in) {
                    surface, sigma, fuzz_float(in), fuzz_float(in));
     Thrown t = take_exception();
     if (!model.opened) return expect(t, failure::not_initialized, "submit");
-    if (variant <= 2) return expect(t, failure::invalid_parameters, "submit");
+    if (variant == 1) return expect(t, failure::null_buffer, "submit");
+    if (variant == 2) return expect(t, failure::invalid_parameters, "submit");
     std::string refusal = expected_refusal(count, count * 64L, true, records.data(), surface,
                                            surface, surface, surface, sigma);
     expect(t, refusal, "submit");
 }
 
+// Whether a pixel transfer or background of this size fits a viewport.
+bool in_viewport(int width, int height) {
+    return width >= 1 && height >= 1 && width <= max_viewport[0] && height <= max_viewport[1];
+}
+
 void call_background(FuzzedDataProvider &in) {
-    native::background(fuzz_size(in, max_texture_size), fuzz_size(in, max_texture_size),
-                       fuzz_float(in), in.ConsumeBool(), in.ConsumeBool(),
+    int width = fuzz_size(in, max_texture_size), height = fuzz_size(in, max_texture_size);
+    native::background(width, height, fuzz_float(in), in.ConsumeBool(), in.ConsumeBool(),
                        in.ConsumeIntegral<int>(), in.ConsumeIntegral<int>());
-    expect(take_exception(), "", "background");
+    bool refused = model.opened && !in_viewport(width, height);
+    expect(take_exception(), refused ? failure::size_out_of_range : "", "background");
 }
 
 // Sizes the context cannot hold are refused before the driver sees them:
@@ -226,15 +236,18 @@ void call_create_texture(FuzzedDataProvider &in) {
     int width = fuzz_size(in, max_texture_size), height = fuzz_size(in, max_texture_size);
     jint name = native::create_texture(width, height);
     Thrown t = take_exception();
-    bool holdable =
-        width > 0 && height > 0 && width <= max_texture_size && height <= max_texture_size;
-    if (!model.opened || !holdable) {
+    bool positive = width > 0 && height > 0;
+    bool holdable = width <= max_texture_size && height <= max_texture_size;
+    if (!model.opened || !positive || !holdable) {
         require(name == 0, "a refused createTexture returned a name");
-        return expect(t, failure::invalid_texture, "createTexture");
+        const char *refusal =
+            !model.opened || !positive ? failure::invalid_texture : failure::texture_too_large;
+        return expect(t, refusal, "createTexture");
     }
     expect(t, "", "createTexture");
     require(name != 0 && gl.glIsTexture((GLuint)name), "createTexture returned no texture");
     model.client_textures.push_back((GLuint)name);
+    model.sizes.push_back({width, height});
 }
 
 // A texture name to pass: a client texture, a name that is no texture, 0, a
@@ -290,6 +303,22 @@ bool fits(long capacity, int width, int height) {
     return capacity >= 0 && (__int128)capacity >= (__int128)width * height * 4;
 }
 
+// Why an upload must be refused, "" when it must not: the buffer, the
+// rectangle's size, its offset, then the texture and whether it holds the
+// rectangle.
+std::string upload_refusal(jint texture, int x, int y, int width, int height, jobject buffer,
+                           long capacity) {
+    if (!buffer) return failure::null_buffer;
+    if (width <= 0 || height <= 0 || !fits(capacity, width, height)) return failure::invalid_upload;
+    if (x < 0 || y < 0) return failure::upload_outside;
+    auto it =
+        std::find(model.client_textures.begin(), model.client_textures.end(), (GLuint)texture);
+    if (it == model.client_textures.end()) return failure::not_a_texture;
+    std::pair<int, int> size = model.sizes[it - model.client_textures.begin()];
+    bool inside = (long)x + width <= size.first && (long)y + height <= size.second;
+    return inside ? "" : failure::upload_outside;
+}
+
 void call_upload(FuzzedDataProvider &in) {
     jint texture = fuzz_texture(in);
     int x = in.ConsumeIntegralInRange(-2, 8), y = in.ConsumeIntegralInRange(-2, 8);
@@ -302,8 +331,7 @@ void call_upload(FuzzedDataProvider &in) {
     for (void *p : allocations)
         free(p);
     if (!model.opened) return expect(t, failure::not_initialized, "upload");
-    bool ok = width > 0 && height > 0 && fits(capacity, width, height);
-    expect(t, ok ? "" : failure::invalid_upload, "upload");
+    expect(t, upload_refusal(texture, x, y, width, height, buffer, capacity), "upload");
 }
 
 void call_read_pixels(FuzzedDataProvider &in) {
@@ -316,6 +344,8 @@ void call_read_pixels(FuzzedDataProvider &in) {
     for (void *p : allocations)
         free(p);
     if (!model.opened) return expect(t, failure::not_initialized, "readPixels");
+    if (!in_viewport(width, height)) return expect(t, failure::size_out_of_range, "readPixels");
+    if (!buffer) return expect(t, failure::null_buffer, "readPixels");
     expect(t, fits(capacity, width, height) ? "" : failure::screenshot_too_small, "readPixels");
 }
 
@@ -328,6 +358,7 @@ void call_delete_texture(FuzzedDataProvider &in) {
     if (it == model.client_textures.end()) return;
     if (model.opened) {
         require(!gl.glIsTexture(*it), "deleteTexture left its texture");
+        model.sizes.erase(model.sizes.begin() + (it - model.client_textures.begin()));
         model.client_textures.erase(it);
     } else {
         require(gl.glIsTexture(*it), "deleteTexture while closed deleted a texture");
@@ -434,6 +465,7 @@ void fuzz_start() {
     require(failure.empty(), "host context: " + failure);
     scene_make(&scene, Profile::core, true);
     gl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
+    gl.glGetIntegerv(GL_MAX_VIEWPORT_DIMS, max_viewport);
     JNIEnv *e = jni();
     jclass c = e->FindClass("java/awt/Canvas");
     require(c != nullptr, "java.awt.Canvas");

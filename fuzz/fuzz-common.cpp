@@ -184,8 +184,10 @@ long long model_kind(float slot0) {
 
 std::string expected_refusal(int count, long long capacity, bool aligned, const float *records,
                              int width, int height, float ui_width, float ui_height, float sigma) {
-    if (!aligned || count < 0 || sigma > 32.0f || sigma < 0.0f || !(ui_height > 0.0f) ||
-        !(ui_width > 0.0f) || height <= 0 || width <= 0 || capacity < (long long)count * 64)
+    bool ui_size =
+        ui_width > 0.0f && ui_height > 0.0f && std::isfinite(ui_width) && std::isfinite(ui_height);
+    if (!aligned || count < 0 || sigma > 32.0f || sigma < 0.0f || !ui_size || height <= 0 ||
+        width <= 0 || capacity < (long long)count * 64)
         return failure::invalid_parameters;
     int depth = 0;
     for (int i = 0; i < count; i++) {

@@ -92,18 +92,46 @@ Call decode(FuzzedDataProvider &in) {
     return c;
 }
 
+// Whether the colour buffer names one of the default framebuffer's buffers.
+bool default_buffer(GLenum buffer) {
+    switch (buffer) {
+    case GL_FRONT_LEFT:
+    case GL_FRONT_RIGHT:
+    case GL_BACK_LEFT:
+    case GL_BACK_RIGHT:
+    case GL_FRONT:
+    case GL_BACK:
+    case GL_LEFT:
+    case GL_RIGHT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether a framebuffer of the host's has an image at the colour buffer:
+// attachment 0 everywhere, attachment 1 in the dual target only.
+bool has_image(const Call &c) {
+    return c.color_buffer == GL_COLOR_ATTACHMENT0 ||
+           (c.target == scene.dual.fbo && c.color_buffer == GL_COLOR_ATTACHMENT1);
+}
+
 // The refusal the call must raise, "" for none, or "?" when either a refusal
 // or success is right: a name that is no framebuffer of the host's may be
-// one of the renderer's own.
+// one of the renderer's own. The context has no default framebuffer.
 std::string expected(const Call &c) {
     std::string refusal =
         expected_refusal(c.count, c.capacity, c.misalignment == 0, c.records.data(), c.width,
                          c.height, c.ui_width, c.ui_height, c.sigma);
     if (!refusal.empty()) return refusal;
-    if (c.target == scene.multisampled) return failure::multisampled;
-    bool host_framebuffer =
-        c.target == 0 || c.target == scene.single.fbo || c.target == scene.dual.fbo;
+    if (c.target == 0)
+        return default_buffer(c.color_buffer) ? failure::no_default_framebuffer
+                                              : failure::bad_color_buffer;
+    bool host_framebuffer = c.target == scene.single.fbo || c.target == scene.dual.fbo ||
+                            c.target == scene.multisampled;
     if (!host_framebuffer) return "?";
+    if (!has_image(c)) return failure::bad_color_buffer;
+    if (c.target == scene.multisampled) return failure::multisampled;
     if (c.width > max_texture_size || c.height > max_texture_size) return failure::texture_limit;
     return "";
 }
