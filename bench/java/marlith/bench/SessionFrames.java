@@ -7,10 +7,7 @@ import java.awt.Frame;
 import java.awt.Toolkit;
 import java.awt.image.BufferedImage;
 import java.nio.ByteBuffer;
-import java.util.List;
 import marlith.sdk.ui.render.CommandBuffer;
-import marlith.sdk.ui.render.Corners;
-import marlith.sdk.ui.render.Glass;
 import marlith.sdk.ui.render.NativeGpu;
 import marlith.sdk.ui.render.RenderPath;
 import marlith.sdk.ui.render.RenderSession;
@@ -28,9 +25,6 @@ import marlith.sdk.ui.render.RenderSession;
  * on.
  */
 final class SessionFrames implements Frames, AutoCloseable {
-    /** The glass of the {@code ombrel} contestant: the blurred backdrop and nothing else. */
-    private static final Glass FROST = Glass.DEFAULT.withTint(0xFFFFFF, 0f).withBevel(0f, 0f, 0f).withFrost(1f)
-            .withSaturation(0f).withLight(0, 0, 0f).withSheen(0f);
     /** How a session's reason starts while it is still measuring the two paths. */
     private static final String MEASURING = "GPU for now";
     /** More frames than the longest measurement takes. */
@@ -40,13 +34,10 @@ final class SessionFrames implements Frames, AutoCloseable {
     private final RenderPath path;
     private final Canvas canvas = new Canvas();
     private final Frame window;
-    private final CommandBuffer shapes = new CommandBuffer(1024), glass = new CommandBuffer(16);
+    private final FrameRecords records = new FrameRecords();
     private final ByteBuffer fence = ByteBuffer.allocateDirect(4);
     private RenderSession session;
-    private List<Scene.Shape> shapeList;
-    private Corners[] corners;
-    private Scene.Rect[] panels;
-    private Run.Config config;
+    private float sigma;
 
     SessionFrames(int width, int height, RenderPath path) throws Exception {
         this.width = width;
@@ -77,10 +68,8 @@ final class SessionFrames implements Frames, AutoCloseable {
 
     @Override
     public void prepare(Run.Config c) {
-        config = c;
-        shapeList = Scene.shapes(c.n());
-        corners = shapeList.stream().map(s -> Corners.of(s.radius())).toArray(Corners[]::new);
-        panels = Scene.panels(c.g());
+        records.prepare(c);
+        sigma = c.sigma();
         if (session != null && path != RenderPath.AUTO) return;
         if (session != null) session.close();
         session = RenderSession.open(canvas, path);
@@ -92,26 +81,14 @@ final class SessionFrames implements Frames, AutoCloseable {
     public void frame(int index, boolean withGlass) {
         float t = index / 60f;
         session.background(width, height, t, false, false, Scene.BACKGROUND, Scene.ACCENT);
-        if (config.n() > 0) {
-            shapes.clear();
-            Scene.Rect[] rects = Scene.rectsAt(shapeList, t);
-            for (int i = 0; i < rects.length; i++) {
-                Scene.Rect r = rects[i];
-                shapes.fill(r.x(), r.y(), r.w(), r.h(), corners[i], r.argb());
-            }
-            submit(shapes, 0f);
-        }
-        if (withGlass && config.g() > 0) {
-            glass.clear();
-            Corners round = Corners.of(Scene.GLASS_RADIUS);
-            for (Scene.Rect p : panels) glass.glass(p.x(), p.y(), p.w(), p.h(), round, FROST);
-            submit(glass, config.sigma());
-        }
+        CommandBuffer shapes = records.shapes(t), glass = withGlass ? records.glass() : null;
+        if (shapes != null) submit(shapes, 0f);
+        if (glass != null) submit(glass, sigma);
         session.readPixels(1, 1, fence);
     }
 
-    private void submit(CommandBuffer records, float sigma) {
-        session.submit(records, 0, NativeGpu.GL_BACK, width, height, Scene.UI_WIDTH, Scene.UI_HEIGHT, sigma,
+    private void submit(CommandBuffer buffer, float blur) {
+        session.submit(buffer, 0, NativeGpu.GL_BACK, width, height, Scene.UI_WIDTH, Scene.UI_HEIGHT, blur,
                 Scene.POINTER_X, Scene.POINTER_Y);
     }
 
